@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+namespace tarnwell {
+
+enum class SearchPass { Preferred, Wide };
+
+// A complete setting for one output-1 frequency. NC is used for both NC1_LS and NC2_LS.
+struct DividerPlan {
+    SearchPass pass = SearchPass::Preferred;
+    int n1hs = 0;
+    int nc = 0;
+    int n2hs = 0;
+    int n2ls = 0;
+    int n31 = 0;
+    std::int64_t reference = 0;  // GPS reference frequency, Hz
+    friend bool operator==(const DividerPlan&, const DividerPlan&) = default;
+};
+
+// Where the search is: the loop values the window shows while it runs.
+struct SearchProgress {
+    SearchPass pass = SearchPass::Preferred;
+    int n1hs = 0;
+    int nc = 0;
+    int n2hs = 0;
+};
+
+// Called often while the search runs (at least at every change of N1_HS, NC or N2_HS that the
+// search visits); returning false cancels the search.
+using SearchProgressCallback = std::function<bool(const SearchProgress&)>;
+
+enum class SearchOutcome { Found, NotFound, Cancelled };
+
+struct SearchResult {
+    SearchOutcome outcome = SearchOutcome::NotFound;
+    std::optional<DividerPlan> plan;  // set when Found
+};
+
+// The first setting, in the documented two-pass enumeration order, that is exact and accepted.
+// Any double is answered (NaN, infinities, zero and negatives find nothing) without hanging.
+SearchResult findDividers(double out1Frequency, const SearchProgressCallback& progress = {});
+
+// The output-1 frequencies the divider ranges can reach at all (the wide pass's oscillator range
+// over N1_HS 4..11 and NC 2..1048576). Outside this range no search can succeed.
+inline constexpr double kLowestSearchableFrequency = 4200000000.0 / (11.0 * 1048576.0);
+inline constexpr double kHighestSearchableFrequency = 6500000000.0 / (4.0 * 2.0);
+bool isSearchableFrequency(double out1Frequency);
+
+}  // namespace tarnwell
