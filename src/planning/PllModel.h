@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "common/NumberText.h"
 
@@ -8,6 +9,12 @@ namespace tarnwell {
 
 // Output 1 in Hz: GPS / N31 x N2_LS x N2_HS / N1_HS / NC1_LS, in exactly this order of operations.
 double output1Frequency(double gps, double n31, double n2ls, double n2hs, double n1hs, double nc1ls);
+
+// F3 in whole Hz, truncated: Int(GPS / N31).
+double f3Readout(double gps, double n31);
+
+// Fosc in GHz truncated to four decimals: Int(GPS / N31 x N2_HS x N2_LS / 100000) / 10000.
+double foscReadoutGHz(double gps, double n31, double n2hs, double n2ls);
 
 // "F3 = <whole Hz, truncated> Hz " (the trailing blank belongs to the caption).
 std::string f3Caption(double gps, double n31, NumberLocale locale = {});
