@@ -1,0 +1,37 @@
+#include "planning/DividerLimits.h"
+
+#include <cmath>
+
+namespace tarnwell {
+
+namespace {
+
+// One box of the clamp: every step reads back the text the previous step wrote, so the box ends
+// up holding exactly what a later read of it will see.
+void clampBox(std::string& text, const DividerLimit& limit, NumberLocale locale) {
+    auto write = [&](double value) { text = formatNumber(value, locale); };
+    if (!parseNumber(text, locale))
+        write(limit.defaultValue);
+    // Whatever was written is a number again; the fallback only keeps this total.
+    auto read = [&] { return parseNumber(text, locale).value_or(limit.defaultValue); };
+
+    if (read() < limit.minimum)
+        write(limit.minimum);
+    if (read() > limit.maximum)
+        write(limit.maximum);
+    if (limit.mustBeEven) {
+        const double value = read();
+        // Remainder taken in doubles: the value may be fractional, and no integer cast can
+        // overflow.
+        write(value - std::fmod(roundHalfEven(value), 2.0));
+    }
+}
+
+}  // namespace
+
+void clampDividers(PllBoxTexts& texts, NumberLocale locale) {
+    for (const DividerLimit& limit : kDividerLimits)
+        clampBox(texts[static_cast<std::size_t>(limit.box)], limit, locale);
+}
+
+}  // namespace tarnwell
