@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# Runs the tests that need a kernel-level HID device (tests/uhid) inside a small VM: this machine's
+# kernel has no uhid, Debian 12's stock kernel does. Boots that kernel under plain emulation with
+# the host's root shared read-only, so the guest runs the build's own binaries and libraries.
+#   scripts/uhid-vm/run.sh [BUILD_DIR]     (default: build; run as root)
+# Prints the tests' own output and exits with their result; a VM that hangs is stopped.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build_dir=$(realpath "${1:-build}")
+vm_timeout=${UHID_VM_TIMEOUT:-280}
+cache="$build_dir/uhid-vm"
+
+# Dependencies first: a module is loaded only after every module it needs.
+modules=(virtio_ring virtio virtio_pci_modern_dev virtio_pci_legacy_dev virtio_pci
+         netfs fscache 9pnet 9pnet_virtio 9p hid hid-generic uhid)
+packages=(qemu-system-x86 busybox-static cpio)
+
+fail() { echo "uhid-vm: $*" >&2; exit 1; }
+
+install_packages() {
+    local missing=()
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    # A stale package list fails the install; refresh it only then, it costs seconds.
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" ||
+        { apt-get update -q && DEBIAN_FRONTEND=noninteractive \
+            apt-get install -y -q --no-install-recommends "${missing[@]}"; }
+}
+
+# The kernel image package that linux-image-amd64 points to, reduced to vmlinuz and the modules
+# above; kept in the build directory so later runs skip the 70 MB download.
+fetch_kernel() {
+    [ -f "$cache/kernel/vmlinuz" ] && return 0
+    local package
+    package=$(apt-cache depends linux-image-amd64 2>/dev/null | awk '/Depends: linux-image-/ {print $2; exit}')
+    if [ -z "$package" ]; then
+        apt-get update -q
+        package=$(apt-cache depends linux-image-amd64 | awk '/Depends: linux-image-/ {print $2; exit}')
+    fi
+    [ -n "$package" ] || fail "cannot tell which kernel package linux-image-amd64 needs"
+
+    local work
+    work=$(mktemp -d)
+    # apt-get download drops root for the transfer; the directory must be open to that user.
+    chmod 0777 "$work"
+    (cd "$work" && apt-get download -q "$package") || fail "cannot download $package"
+    dpkg-deb -x "$work"/*.deb "$work/root"
+
+    rm -rf "$cache/kernel"
+    mkdir -p "$cache/kernel/modules"
+    cp "$work"/root/boot/vmlinuz-* "$cache/kernel/vmlinuz"
+    local m file
+    for m in "${modules[@]}"; do
+        file=$(find "$work/root/lib/modules" -name "$m.ko" -o -name "$m.ko.xz" | head -n 1)
+        [ -n "$file" ] || fail "$package has no module $m"
+        case "$file" in
+            *.xz) xz -dc "$file" >"$cache/kernel/modules/$m.ko" ;;
+            *) cp "$file" "$cache/kernel/modules/$m.ko" ;;
+        esac
+    done
+    rm -rf "$work"
+}
+
+# A busybox userland, the modules and the init script; rebuilt on every run, it takes a second.
+build_initramfs() {
+    local stage="$cache/initramfs"
+    rm -rf "$stage"
+    mkdir -p "$stage"/{bin,proc,sys,dev,modules}
+    cp /bin/busybox "$stage/bin/busybox"
+    cp "$here/init" "$stage/init"
+    chmod 0755 "$stage/init"
+    cp "$cache"/kernel/modules/*.ko "$stage/modules/"
+    printf '%s\n' "${modules[@]}" >"$stage/modules.order"
+    echo "$here/guest.sh $build_dir" >"$stage/guest.args"
+    (cd "$stage" && find . | cpio -o -H newc --quiet | gzip -1) >"$cache/initrd.gz"
+}
+
+boot() {
+    local log="$cache/console.log"
+    # No KVM on the CI machines: plain emulation, one virtual CPU per host core.
+    timeout --foreground -k 10 "$vm_timeout" \
+        qemu-system-x86_64 -m 1024 -smp "$(nproc)" -cpu max -nographic -no-reboot -nic none \
+        -kernel "$cache/kernel/vmlinuz" -initrd "$cache/initrd.gz" \
+        -append "console=ttyS0 quiet loglevel=3 panic=-1" \
+        -virtfs local,path=/,mount_tag=hostroot,security_model=none,readonly=on,multidevs=remap \
+        </dev/null | tr -d '\r' | tee "$log" || true
+
+    local result
+    result=$(sed -n 's/^TARNWELL-UHID-EXIT=\([0-9]*\)$/\1/p' "$log" | tail -n 1)
+    [ -n "$result" ] || fail "the VM stopped without a result (timed out after ${vm_timeout}s?)"
+    return "$result"
+}
+
+[ "$(id -u)" -eq 0 ] || fail "run as root: it installs packages and shares / with the VM"
+[ -d "$build_dir" ] || fail "no build directory $build_dir"
+if [ -f "$build_dir/build.ninja" ] || [ -f "$build_dir/Makefile" ]; then
+    cmake --build "$build_dir"
+fi
+install_packages
+mkdir -p "$cache"
+fetch_kernel
+build_initramfs
+started=$SECONDS
+if boot; then
+    echo "uhid-vm: passed in $((SECONDS - started)) s"
+else
+    status=$?
+    echo "uhid-vm: FAILED (exit $status) after $((SECONDS - started)) s" >&2
+    exit "$status"
+fi
