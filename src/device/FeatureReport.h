@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace tarnwell {
+
+// USB identifiers of the clock. 0x1209 is the community vendor id that hands out product ids to
+// open projects; 0x5457 ("TW") is the product id this tool claims under it.
+inline constexpr std::uint16_t DeviceVendorId = 0x1209;
+inline constexpr std::uint16_t DeviceProductId = 0x5457;
+
+// Byte 1 of every feature report the tool sends.
+enum class CommandCode : std::uint8_t {
+    CmdOutputEnable = 1,
+    CmdIdentify = 2,
+    CmdDriveStrength = 3,
+    CmdSetFrequency = 4,
+    CmdWriteRegister = 5,
+    CmdSleep = 6,
+};
+
+// The code in byte 1, when it is one of the six commands.
+std::optional<CommandCode> commandCodeFromByte(std::uint8_t byte);
+
+// Report ID 0 in byte 0, the command code in byte 1, the payload from byte 2 on.
+inline constexpr std::size_t kFeaturePayloadOffset = 2;
+
+// Bytes 0 up to the last byte a command sets; a device with shorter feature reports cannot take it.
+std::size_t commandReportMinimumLength(CommandCode code);
+
+using FeatureReport = std::vector<std::uint8_t>;
+
+// A fresh, zero-filled report of the device's feature length with the code and payload written in.
+// Nothing when the framing and payload do not fit that length: a short report is never written
+// past its end, and never sent with part of its command cut off.
+std::optional<FeatureReport> buildFeatureReport(CommandCode code,
+                                                std::span<const std::uint8_t> payload,
+                                                std::size_t featureReportLength);
+
+}  // namespace tarnwell

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "device/ClockModel.h"
+#include "device/FeatureReport.h"
+
+namespace tarnwell {
+
+// What the operating system would tell about a clock, and the report lengths it declares.
+struct VirtualClockSpec {
+    std::uint16_t vendorId = DeviceVendorId;
+    std::uint16_t productId = DeviceProductId;
+    std::optional<std::u16string> serial = u"VC000001";  // nothing: the serial query fails
+    std::optional<std::u16string> manufacturer = u"Tarnwell Labs";
+    std::optional<std::u16string> product = u"Virtual GPS Clock";
+    std::uint16_t releaseNumber = 0x0112;
+    std::size_t featureReportLength = 65;  // counting the report-ID byte
+    std::size_t inputReportLength = 65;
+};
+
+// Continuous: a fresh status report is waiting at every read, as with a clock that reports more
+// often than anyone polls. OnRequest: reports arrive only through queueInputReport().
+enum class InputReportMode { Continuous, OnRequest };
+
+// One-shot faults: the next call of that kind fails, later ones work again.
+enum class VirtualFault { Open, SendFeature, GetFeature, StringQuery, ReadInput };
+
+class VirtualClockHandle;
+
+// A simulated clock as seen through HID: identity, plug state, input-report queues and fault
+// injection around a ClockModel. Created by VirtualClockBackend, which owns it.
+class VirtualClock {
+public:
+    // Each open handle keeps its own queue of this depth and drops new reports when it is full,
+    // as the Linux hidraw driver does.
+    static constexpr std::size_t kInputQueueDepth = 64;
+
+    // The id tells clocks apart in their paths.
+    VirtualClock(VirtualClockSpec spec, std::size_t id);
+    ~VirtualClock();
+    VirtualClock(const VirtualClock&) = delete;
+    VirtualClock& operator=(const VirtualClock&) = delete;
+
+    const VirtualClockSpec& spec() const { return spec_; }
+    ClockModel& model() { return model_; }
+    const ClockModel& model() const { return model_; }
+    ClockState& state() { return model_.state(); }
+    const std::vector<ReceivedFeatureReport>& receivedReports() const {
+        return model_.receivedReports();
+    }
+
+    // The current device path; it changes on every replug, as a new hidraw node would.
+    const std::string& path() const { return path_; }
+    bool pluggedIn() const { return pluggedIn_; }
+    // Every call on handles opened before the unplug fails from now on, even after a replug.
+    void unplug();
+    void plugIn();
+
+    void setInputReportMode(InputReportMode mode) { inputMode_ = mode; }
+    // Puts a report with the current status into the queue of every open handle.
+    void queueInputReport();
+
+    void failNext(VirtualFault fault) { pendingFaults_.insert(fault); }
+    // The next configuration read returns only this many bytes (report-ID byte included).
+    void shortenNextConfigurationReport(std::size_t length) { shortReportLength_ = length; }
+
+    // Handles opened on this clock and not yet destroyed, dead ones included.
+    std::size_t openHandleCount() const;
+
+private:
+    friend class VirtualClockBackend;
+    friend class VirtualClockHandle;
+
+    struct InputQueue {
+        std::deque<std::vector<std::uint8_t>> reports;
+    };
+
+    bool takeFault(VirtualFault fault) { return pendingFaults_.erase(fault) > 0; }
+    std::shared_ptr<InputQueue> attachInputQueue();
+
+    VirtualClockSpec spec_;
+    std::size_t id_;
+    std::string path_;
+    ClockModel model_;
+    bool pluggedIn_ = true;
+    std::uint64_t plugGeneration_ = 0;
+    InputReportMode inputMode_ = InputReportMode::Continuous;
+    std::set<VirtualFault> pendingFaults_;
+    std::optional<std::size_t> shortReportLength_;
+    std::vector<std::weak_ptr<InputQueue>> inputQueues_;
+};
+
+}  // namespace tarnwell
