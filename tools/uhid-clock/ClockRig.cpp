@@ -1,0 +1,90 @@
+#include "ClockRig.h"
+
+#include <algorithm>
+
+namespace tarnwell::uhidclock {
+namespace {
+
+std::string ok() {
+    return std::string(kReplyOk) + '\n';
+}
+std::string error(const std::string& why) {
+    return std::string(kReplyErrorPrefix) + why + '\n';
+}
+
+template <typename... Visitors>
+struct Overloaded : Visitors... {
+    using Visitors::operator()...;
+};
+
+}  // namespace
+
+std::string ClockRig::execute(std::string_view line) {
+    const ParsedRequest parsed = parseRequest(line);
+    return parsed.request ? execute(*parsed.request) : error(parsed.error);
+}
+
+std::string ClockRig::execute(const Request& request) {
+    if (const auto* addClock = std::get_if<AddClock>(&request)) {
+        return add(*addClock);
+    }
+    const std::string& serial =
+        std::visit([](const auto& r) -> const std::string& { return r.serial; }, request);
+    UhidClock* const clock = find(serial);
+    if (clock == nullptr) {
+        return error("no clock " + serial);
+    }
+    return std::visit(Overloaded{[](const AddClock&) { return ok(); },  // handled above
+                                 [clock](const Unplug&) {
+                                     clock->unplug();
+                                     return ok();
+                                 },
+                                 [clock](const Plug&) {
+                                     std::string why;
+                                     return clock->plug(why) ? ok() : error(why);
+                                 },
+                                 [clock](const SetStatus& r) {
+                                     clock->setStatus(r.signalLossCount, r.statusBits);
+                                     return ok();
+                                 },
+                                 [clock](const ReadLog&) {
+                                     std::string reply;
+                                     for (const LoggedReport& report : clock->log()) {
+                                         reply += formatLogLine(report) + '\n';
+                                     }
+                                     return reply + ok();
+                                 },
+                                 [clock](const ClearLog&) {
+                                     clock->clearLog();
+                                     return ok();
+                                 }},
+                      request);
+}
+
+std::string ClockRig::add(const AddClock& request) {
+    if (find(request.serial) != nullptr) {
+        return error("a clock " + request.serial + " exists already");
+    }
+    auto clock = std::make_unique<UhidClock>(request.serial, request.featureReportLength,
+                                             request.inputReportLength);
+    std::string why;
+    if (!clock->plug(why)) {
+        return error(why);
+    }
+    clocks_.push_back(std::move(clock));
+    return ok();
+}
+
+UhidClock* ClockRig::find(const std::string& serial) {
+    const auto found = std::find_if(clocks_.begin(), clocks_.end(),
+                                    [&](const auto& clock) { return clock->serial() == serial; });
+    return found == clocks_.end() ? nullptr : found->get();
+}
+
+void ClockRig::sendInputReports() {
+    for (const auto& clock : clocks_) {
+        clock->sendInputReport();
+    }
+}
+
+}  // namespace tarnwell::uhidclock

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ControlProtocol.h"
+#include "UhidClock.h"
+
+namespace tarnwell::uhidclock {
+
+// The simulated clocks of one run, each known by its serial number, and the requests that act on
+// them.
+class ClockRig {
+public:
+    // The complete reply: data lines, then "ok" or "error: ...", each ending in a newline.
+    std::string execute(const Request& request);
+    std::string execute(std::string_view line);
+
+    const std::vector<std::unique_ptr<UhidClock>>& clocks() const { return clocks_; }
+    void sendInputReports();
+
+private:
+    std::string add(const AddClock& request);
+    UhidClock* find(const std::string& serial);
+
+    std::vector<std::unique_ptr<UhidClock>> clocks_;
+};
+
+}  // namespace tarnwell::uhidclock

@@ -1,0 +1,147 @@
+#include "ControlProtocol.h"
+
+#include <charconv>
+
+namespace tarnwell::uhidclock {
+namespace {
+
+std::vector<std::string_view> splitWords(std::string_view line) {
+    std::vector<std::string_view> words;
+    std::size_t pos = 0;
+    while (true) {
+        pos = line.find_first_not_of(" \t\r\n", pos);
+        if (pos == std::string_view::npos) {
+            return words;
+        }
+        const std::size_t end = line.find_first_of(" \t\r\n", pos);
+        words.push_back(line.substr(pos, end - pos));
+        if (end == std::string_view::npos) {
+            return words;
+        }
+        pos = end;
+    }
+}
+
+template <typename Number>
+std::optional<Number> parseNumber(std::string_view word, Number minimum, Number maximum) {
+    Number value{};
+    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
+    if (error != std::errc() || end != word.data() + word.size() || value < minimum ||
+        value > maximum) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+ParsedRequest failure(std::string why) {
+    return {std::nullopt, std::move(why)};
+}
+
+ParsedRequest parseAdd(const std::vector<std::string_view>& words) {
+    if (words.size() == 2) {
+        return {AddClock{std::string(words[1])}, {}};
+    }
+    if (words.size() != 4) {
+        return failure("usage: add SERIAL [FEATURE_LENGTH INPUT_LENGTH]");
+    }
+    const auto feature = parseNumber<std::size_t>(words[2], 2, kMaximumReportLength);
+    const auto input = parseNumber<std::size_t>(words[3], 2, kMaximumReportLength);
+    if (!feature || !input) {
+        return failure("report lengths must be 2 to 4096");
+    }
+    return {AddClock{std::string(words[1]), *feature, *input}, {}};
+}
+
+ParsedRequest parseStatus(const std::vector<std::string_view>& words) {
+    if (words.size() != 4) {
+        return failure("usage: status SERIAL LOSS_COUNT STATUS_BITS");
+    }
+    const auto loss = parseNumber<unsigned>(words[2], 0, 255);
+    const auto bits = parseNumber<unsigned>(words[3], 0, 255);
+    if (!loss || !bits) {
+        return failure("loss count and status bits must be 0 to 255");
+    }
+    return {SetStatus{std::string(words[1]), static_cast<std::uint8_t>(*loss),
+                      static_cast<std::uint8_t>(*bits)},
+            {}};
+}
+
+template <typename SerialOnly>
+ParsedRequest parseSerialOnly(const std::vector<std::string_view>& words) {
+    if (words.size() != 2) {
+        return failure("usage: " + std::string(words[0]) + " SERIAL");
+    }
+    return {SerialOnly{std::string(words[1])}, {}};
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    return -1;
+}
+
+}  // namespace
+
+ParsedRequest parseRequest(std::string_view line) {
+    const std::vector<std::string_view> words = splitWords(line);
+    if (words.empty()) {
+        return failure("empty request");
+    }
+    const std::string_view verb = words[0];
+    if (verb == "add") {
+        return parseAdd(words);
+    }
+    if (verb == "status") {
+        return parseStatus(words);
+    }
+    if (verb == "unplug") {
+        return parseSerialOnly<Unplug>(words);
+    }
+    if (verb == "plug") {
+        return parseSerialOnly<Plug>(words);
+    }
+    if (verb == "log") {
+        return parseSerialOnly<ReadLog>(words);
+    }
+    if (verb == "clear-log") {
+        return parseSerialOnly<ClearLog>(words);
+    }
+    return failure("unknown request '" + std::string(verb) + "'");
+}
+
+std::string formatLogLine(const LoggedReport& report) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string line = report.kind + ' ';
+    for (const std::uint8_t byte : report.bytes) {
+        line += kDigits[byte >> 4];
+        line += kDigits[byte & 0x0F];
+    }
+    return line;
+}
+
+std::optional<LoggedReport> parseLogLine(std::string_view line) {
+    const std::size_t space = line.find(' ');
+    if (space == 0 || space == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const std::string_view hex = line.substr(space + 1);
+    if (hex.size() % 2 != 0) {
+        return std::nullopt;
+    }
+    LoggedReport report{std::string(line.substr(0, space)), {}};
+    for (std::size_t i = 0; i < hex.size(); i += 2) {
+        const int high = hexDigit(hex[i]);
+        const int low = hexDigit(hex[i + 1]);
+        if (high < 0 || low < 0) {
+            return std::nullopt;
+        }
+        report.bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
+    }
+    return report;
+}
+
+}  // namespace tarnwell::uhidclock

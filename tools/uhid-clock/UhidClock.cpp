@@ -1,0 +1,112 @@
+#include "UhidClock.h"
+
+#include <algorithm>
+#include <span>
+
+#include "VendorReportDescriptor.h"
+#include "device/FeatureReport.h"
+
+namespace tarnwell::uhidclock {
+namespace {
+
+constexpr std::uint16_t kFirmwareVersion = 0x0112;
+
+std::string reportTypeName(std::uint8_t type) {
+    switch (type) {
+        case UHID_FEATURE_REPORT:
+            return "feature";
+        case UHID_OUTPUT_REPORT:
+            return "output";
+        case UHID_INPUT_REPORT:
+            return "input";
+    }
+    return "type" + std::to_string(type);
+}
+
+}  // namespace
+
+UhidClock::UhidClock(std::string serial, std::size_t featureReportLength,
+                     std::size_t inputReportLength)
+    : serial_(std::move(serial)), model_(featureReportLength, inputReportLength) {}
+
+bool UhidClock::plug(std::string& error) {
+    if (device_) {
+        return true;
+    }
+    // The descriptor declares no report IDs, so the report-ID byte is not part of its counts.
+    const UhidIdentity identity{
+        "Tarnwell uhid clock",
+        serial_,
+        DeviceVendorId,
+        DeviceProductId,
+        kFirmwareVersion,
+        vendorReportDescriptor(model_.featureReportLength() - 1, model_.inputReportLength() - 1)};
+    device_ = UhidDevice::create(identity, error);
+    return device_ != nullptr;
+}
+
+void UhidClock::handleEvent() {
+    if (!device_) {
+        return;
+    }
+    const std::optional<uhid_event> event = device_->readEvent();
+    if (!event) {
+        return;
+    }
+    switch (event->type) {
+        case UHID_GET_REPORT:
+            answerGetReport(event->u.get_report);
+            break;
+        case UHID_SET_REPORT:
+            answerSetReport(event->u.set_report);
+            break;
+        case UHID_OUTPUT: {
+            const auto& output = event->u.output;
+            const std::size_t size = std::min<std::size_t>(output.size, UHID_DATA_MAX);
+            log_.push_back({"output", {output.data, output.data + size}});
+            break;
+        }
+        default:  // start, stop, open, close: nothing to answer
+            break;
+    }
+}
+
+void UhidClock::answerGetReport(const uhid_get_report_req& request) {
+    const std::string kind = "get-" + reportTypeName(request.rtype);
+    if (request.rtype != UHID_FEATURE_REPORT || request.rnum != 0) {
+        log_.push_back({kind, {request.rnum}});
+        device_->answerGetReport(request.id, std::nullopt);
+        return;
+    }
+    // uhid passes the answer on untouched, so it carries the report-ID byte that a USB host
+    // controller driver would have put in front.
+    const std::vector<std::uint8_t> report = model_.configurationReport();
+    log_.push_back({kind, report});
+    device_->answerGetReport(request.id, report);
+}
+
+void UhidClock::answerSetReport(const uhid_set_report_req& request) {
+    const std::size_t size = std::min<std::size_t>(request.size, UHID_DATA_MAX);
+    const std::span<const std::uint8_t> report(request.data, size);
+    log_.push_back({"set-" + reportTypeName(request.rtype), {report.begin(), report.end()}});
+    const bool accepted = request.rtype == UHID_FEATURE_REPORT && request.rnum == 0;
+    if (accepted) {
+        model_.receiveFeatureReport(report);  // it arrives with the report-ID byte in front
+    }
+    device_->answerSetReport(request.id, accepted);
+}
+
+void UhidClock::sendInputReport() {
+    if (!device_) {
+        return;
+    }
+    // Without report IDs the report goes on the wire without its ID byte.
+    const std::vector<std::uint8_t> report = model_.inputReport();
+    device_->sendInputReport(std::span(report).subspan(std::min<std::size_t>(1, report.size())));
+}
+
+void UhidClock::setStatus(std::uint8_t signalLossCount, std::uint8_t statusBits) {
+    model_.state().status = {signalLossCount, (statusBits & 0x01) != 0, (statusBits & 0x02) != 0};
+}
+
+}  // namespace tarnwell::uhidclock

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ControlProtocol.h"
+#include "UhidDevice.h"
+#include "device/ClockModel.h"
+
+namespace tarnwell::uhidclock {
+
+// One simulated clock on the kernel's HID bus: the same protocol model as the in-process virtual
+// clock, answering the host's feature requests and sending its status as input reports. It keeps
+// its settings and its log while unplugged, like a clock that is carried to another port.
+class UhidClock {
+public:
+    UhidClock(std::string serial, std::size_t featureReportLength, std::size_t inputReportLength);
+
+    const std::string& serial() const { return serial_; }
+    bool plugged() const { return device_ != nullptr; }
+    // The device's event descriptor; -1 while unplugged.
+    int fd() const { return device_ ? device_->fd() : -1; }
+
+    // False, with the reason in error, when the kernel refuses the device.
+    bool plug(std::string& error);
+    void unplug() { device_.reset(); }
+
+    // Reads one event from the kernel and answers it.
+    void handleEvent();
+    void sendInputReport();
+    void setStatus(std::uint8_t signalLossCount, std::uint8_t statusBits);
+
+    const std::vector<LoggedReport>& log() const { return log_; }
+    void clearLog() { log_.clear(); }
+
+private:
+    void answerGetReport(const uhid_get_report_req& request);
+    void answerSetReport(const uhid_set_report_req& request);
+
+    std::string serial_;
+    ClockModel model_;
+    std::unique_ptr<UhidDevice> device_;
+    std::vector<LoggedReport> log_;
+};
+
+}  // namespace tarnwell::uhidclock

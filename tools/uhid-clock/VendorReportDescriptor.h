@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace tarnwell::uhidclock {
+
+// A report descriptor with one vendor-defined application collection and no report IDs: one input
+// report and one feature report of the given byte counts. The lengths the host sees count the
+// report-ID byte on top, so 64 here shows as a feature length of 65.
+std::vector<std::uint8_t> vendorReportDescriptor(std::size_t featurePayloadBytes,
+                                                 std::size_t inputPayloadBytes);
+
+}  // namespace tarnwell::uhidclock
