@@ -23,6 +23,12 @@ enum class CommandCode : std::uint8_t {
     CmdSleep = 6,
 };
 
+// Output-enable bits, as command 1 sends them and the configuration report returns them.
+inline constexpr std::uint8_t kOutput1EnabledBit = 0x01;
+inline constexpr std::uint8_t kOutput2EnabledBit = 0x02;
+// Drive strength indexes 0..3 stand for 8, 16, 24 and 32 mA.
+inline constexpr int kMaxDriveIndex = 3;
+
 // The code in byte 1, when it is one of the six commands.
 std::optional<CommandCode> commandCodeFromByte(std::uint8_t byte);
 

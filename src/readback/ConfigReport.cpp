@@ -4,13 +4,6 @@
 
 namespace tarnwell {
 
-namespace {
-
-constexpr std::uint8_t kOutput1EnabledBit = 0x01;
-constexpr std::uint8_t kOutput2EnabledBit = 0x02;
-
-}  // namespace
-
 std::optional<FeatureReport> configurationReadRequest(std::size_t featureReportLength) {
     if (featureReportLength < kConfigReportMinimumLength) {
         return std::nullopt;

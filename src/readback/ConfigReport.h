@@ -18,8 +18,6 @@ inline constexpr std::size_t kConfigPllSettingsOffset = 3;
 inline constexpr std::size_t kConfigReportMinimumLength =
     kConfigPllSettingsOffset + kPllSettingsSize;
 
-inline constexpr int kMaxDriveIndex = 3;
-
 struct DeviceConfiguration {
     bool output1Enabled = false;
     bool output2Enabled = false;

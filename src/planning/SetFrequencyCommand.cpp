@@ -1,0 +1,10 @@
+#include "planning/SetFrequencyCommand.h"
+
+namespace tarnwell {
+
+std::optional<FeatureReport> setFrequencyReport(const PllSettingsBytes& settings,
+                                                std::size_t featureReportLength) {
+    return buildFeatureReport(CommandCode::CmdSetFrequency, settings, featureReportLength);
+}
+
+}  // namespace tarnwell
