@@ -34,39 +34,44 @@ std::string ClockRig::execute(const Request& request) {
     if (clock == nullptr) {
         return error("no clock " + serial);
     }
-    return std::visit(Overloaded{[](const AddClock&) { return ok(); },  // handled above
-                                 [clock](const Unplug&) {
-                                     clock->unplug();
-                                     return ok();
-                                 },
-                                 [clock](const Plug&) {
-                                     std::string why;
-                                     return clock->plug(why) ? ok() : error(why);
-                                 },
-                                 [clock](const SetStatus& r) {
-                                     clock->setStatus(r.signalLossCount, r.statusBits);
-                                     return ok();
-                                 },
-                                 [clock](const ReadLog&) {
-                                     std::string reply;
-                                     for (const LoggedReport& report : clock->log()) {
-                                         reply += formatLogLine(report) + '\n';
-                                     }
-                                     return reply + ok();
-                                 },
-                                 [clock](const ClearLog&) {
-                                     clock->clearLog();
-                                     return ok();
-                                 }},
-                      request);
+    return std::visit(
+        Overloaded{[](const AddClock&) { return ok(); },  // handled above
+                   [clock](const Unplug&) {
+                       clock->unplug();
+                       return ok();
+                   },
+                   [clock](const Plug&) {
+                       std::string why;
+                       return clock->plug(why) ? ok() : error(why);
+                   },
+                   [clock](const SetStatus& r) {
+                       clock->setStatus(r.signalLossCount, r.statusBits);
+                       return ok();
+                   },
+                   [clock](const SendInput&) {
+                       return clock->sendInputReport() ? ok() : error("input report not sent");
+                   },
+                   [clock](const ReadLog&) {
+                       std::string reply;
+                       for (const LoggedReport& report : clock->log()) {
+                           reply += formatLogLine(report) + '\n';
+                       }
+                       return reply + ok();
+                   },
+                   [clock](const ClearLog&) {
+                       clock->clearLog();
+                       return ok();
+                   }},
+        request);
 }
 
 std::string ClockRig::add(const AddClock& request) {
     if (find(request.serial) != nullptr) {
         return error("a clock " + request.serial + " exists already");
     }
-    auto clock = std::make_unique<UhidClock>(request.serial, request.featureReportLength,
-                                             request.inputReportLength);
+    auto clock =
+        std::make_unique<UhidClock>(request.serial, request.featureReportLength,
+                                    request.inputReportLength, request.topLevelCollections);
     std::string why;
     if (!clock->plug(why)) {
         return error(why);

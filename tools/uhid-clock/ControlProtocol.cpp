@@ -41,15 +41,21 @@ ParsedRequest parseAdd(const std::vector<std::string_view>& words) {
     if (words.size() == 2) {
         return {AddClock{std::string(words[1])}, {}};
     }
-    if (words.size() != 4) {
-        return failure("usage: add SERIAL [FEATURE_LENGTH INPUT_LENGTH]");
+    if (words.size() != 4 && words.size() != 5) {
+        return failure("usage: add SERIAL [FEATURE_LENGTH INPUT_LENGTH [COLLECTIONS]]");
     }
     const auto feature = parseNumber<std::size_t>(words[2], 2, kMaximumReportLength);
     const auto input = parseNumber<std::size_t>(words[3], 2, kMaximumReportLength);
     if (!feature || !input) {
-        return failure("report lengths must be 2 to 4096");
+        return failure("report lengths must be 2 to " + std::to_string(kMaximumReportLength));
     }
-    return {AddClock{std::string(words[1]), *feature, *input}, {}};
+    const auto collections =
+        words.size() == 5 ? parseNumber<std::size_t>(words[4], 1, kMaximumTopLevelCollections)
+                          : std::optional<std::size_t>(1);
+    if (!collections) {
+        return failure("collections must be 1 to " + std::to_string(kMaximumTopLevelCollections));
+    }
+    return {AddClock{std::string(words[1]), *feature, *input, *collections}, {}};
 }
 
 ParsedRequest parseStatus(const std::vector<std::string_view>& words) {
@@ -103,6 +109,9 @@ ParsedRequest parseRequest(std::string_view line) {
     }
     if (verb == "plug") {
         return parseSerialOnly<Plug>(words);
+    }
+    if (verb == "send-input") {
+        return parseSerialOnly<SendInput>(words);
     }
     if (verb == "log") {
         return parseSerialOnly<ReadLog>(words);

@@ -13,22 +13,27 @@ namespace tarnwell::uhidclock {
 
 // The line protocol on the simulator's control socket. A request is one line; the reply is zero or
 // more data lines followed by "ok" or "error: <why>".
-//   add SERIAL [FEATURE_LENGTH INPUT_LENGTH]   create and plug in another clock
+//   add SERIAL [FEATURE_LENGTH INPUT_LENGTH [COLLECTIONS]]
+//                                               create and plug in another clock
 //   unplug SERIAL | plug SERIAL                 remove it from the bus / put it back
 //   status SERIAL LOSS_COUNT STATUS_BITS        what its next input reports carry
-//   log SERIAL                                  one data line per report it received
-//   clear-log SERIAL
-// Lengths count the report-ID byte, as the host's report lengths do.
+//   send-input SERIAL                           send one input report now, besides the periodic
+//   ones log SERIAL                                  one data line per report it received clear-log
+//   SERIAL
+// Lengths count the report-ID byte, as the host's report lengths do. COLLECTIONS above 1 adds
+// empty top-level collections, which hidapi lists as further entries of the same path.
 
 inline constexpr std::size_t kDefaultFeatureReportLength = 65;
 inline constexpr std::size_t kDefaultInputReportLength = 9;
 // The kernel carries at most this many bytes per report.
 inline constexpr std::size_t kMaximumReportLength = 4096;
+inline constexpr std::size_t kMaximumTopLevelCollections = 8;
 
 struct AddClock {
     std::string serial;
     std::size_t featureReportLength = kDefaultFeatureReportLength;
     std::size_t inputReportLength = kDefaultInputReportLength;
+    std::size_t topLevelCollections = 1;
 };
 struct Unplug {
     std::string serial;
@@ -41,6 +46,9 @@ struct SetStatus {
     std::uint8_t signalLossCount = 0;
     std::uint8_t statusBits = 0;
 };
+struct SendInput {
+    std::string serial;
+};
 struct ReadLog {
     std::string serial;
 };
@@ -48,7 +56,7 @@ struct ClearLog {
     std::string serial;
 };
 
-using Request = std::variant<AddClock, Unplug, Plug, SetStatus, ReadLog, ClearLog>;
+using Request = std::variant<AddClock, Unplug, Plug, SetStatus, SendInput, ReadLog, ClearLog>;
 
 struct ParsedRequest {
     std::optional<Request> request;

@@ -26,8 +26,10 @@ std::string reportTypeName(std::uint8_t type) {
 }  // namespace
 
 UhidClock::UhidClock(std::string serial, std::size_t featureReportLength,
-                     std::size_t inputReportLength)
-    : serial_(std::move(serial)), model_(featureReportLength, inputReportLength) {}
+                     std::size_t inputReportLength, std::size_t topLevelCollections)
+    : serial_(std::move(serial)),
+      topLevelCollections_(topLevelCollections),
+      model_(featureReportLength, inputReportLength) {}
 
 bool UhidClock::plug(std::string& error) {
     if (device_) {
@@ -40,7 +42,8 @@ bool UhidClock::plug(std::string& error) {
         DeviceVendorId,
         DeviceProductId,
         kFirmwareVersion,
-        vendorReportDescriptor(model_.featureReportLength() - 1, model_.inputReportLength() - 1)};
+        vendorReportDescriptor(model_.featureReportLength() - 1, model_.inputReportLength() - 1,
+                               topLevelCollections_)};
     device_ = UhidDevice::create(identity, error);
     return device_ != nullptr;
 }
@@ -96,13 +99,14 @@ void UhidClock::answerSetReport(const uhid_set_report_req& request) {
     device_->answerSetReport(request.id, accepted);
 }
 
-void UhidClock::sendInputReport() {
+bool UhidClock::sendInputReport() {
     if (!device_) {
-        return;
+        return false;
     }
     // Without report IDs the report goes on the wire without its ID byte.
     const std::vector<std::uint8_t> report = model_.inputReport();
-    device_->sendInputReport(std::span(report).subspan(std::min<std::size_t>(1, report.size())));
+    return device_->sendInputReport(
+        std::span(report).subspan(std::min<std::size_t>(1, report.size())));
 }
 
 void UhidClock::setStatus(std::uint8_t signalLossCount, std::uint8_t statusBits) {

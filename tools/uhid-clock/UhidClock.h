@@ -15,7 +15,8 @@ namespace tarnwell::uhidclock {
 // its settings and its log while unplugged, like a clock that is carried to another port.
 class UhidClock {
 public:
-    UhidClock(std::string serial, std::size_t featureReportLength, std::size_t inputReportLength);
+    UhidClock(std::string serial, std::size_t featureReportLength, std::size_t inputReportLength,
+              std::size_t topLevelCollections = 1);
 
     const std::string& serial() const { return serial_; }
     bool plugged() const { return device_ != nullptr; }
@@ -28,7 +29,8 @@ public:
 
     // Reads one event from the kernel and answers it.
     void handleEvent();
-    void sendInputReport();
+    // False while unplugged or when the kernel refuses it.
+    bool sendInputReport();
     void setStatus(std::uint8_t signalLossCount, std::uint8_t statusBits);
 
     const std::vector<LoggedReport>& log() const { return log_; }
@@ -39,6 +41,7 @@ private:
     void answerSetReport(const uhid_set_report_req& request);
 
     std::string serial_;
+    std::size_t topLevelCollections_;
     ClockModel model_;
     std::unique_ptr<UhidDevice> device_;
     std::vector<LoggedReport> log_;

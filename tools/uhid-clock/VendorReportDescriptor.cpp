@@ -24,11 +24,13 @@ constexpr std::uint8_t kInput = 0x80;
 constexpr std::uint8_t kFeature = 0xB0;
 constexpr std::uint8_t kDataVariableAbsolute = 0x02;
 constexpr std::uint8_t kApplication = 0x01;
+constexpr std::uint8_t kEndCollection = 0xC0;
 
 }  // namespace
 
 std::vector<std::uint8_t> vendorReportDescriptor(std::size_t featurePayloadBytes,
-                                                 std::size_t inputPayloadBytes) {
+                                                 std::size_t inputPayloadBytes,
+                                                 std::size_t topLevelCollections) {
     std::vector<std::uint8_t> out = {0x06, 0x00, 0xFF};  // Usage Page: vendor-defined 0xFF00
     appendItem(out, kUsage, 0x01);
     appendItem(out, kCollection, kApplication);
@@ -44,7 +46,13 @@ std::vector<std::uint8_t> vendorReportDescriptor(std::size_t featurePayloadBytes
     appendItem(out, kUsage, 0x03);
     appendItem(out, kFeature, kDataVariableAbsolute);
 
-    out.push_back(0xC0);  // End Collection
+    out.push_back(kEndCollection);
+
+    for (std::size_t extra = 1; extra < topLevelCollections; ++extra) {
+        appendItem(out, kUsage, 0x10 + extra);
+        appendItem(out, kCollection, kApplication);
+        out.push_back(kEndCollection);
+    }
     return out;
 }
 
