@@ -27,10 +27,8 @@ TEST(DividerLimits, ForcesEachBoxIntoItsRange) {
     EXPECT_EQ(clampedText(PllBox::N2_HS, "3"), "4");
     EXPECT_EQ(clampedText(PllBox::NC2_LS, "47"), "46");
     EXPECT_EQ(clampedText(PllBox::N31, "abc"), "3");
-    EXPECT_EQ(clampedText(PllBox::N31, "524289"), "524288");
     EXPECT_EQ(clampedText(PllBox::N2_LS, "-7"), "2");
     EXPECT_EQ(clampedText(PllBox::NC2_LS, "1E300"), "1048576");
-    EXPECT_EQ(clampedText(PllBox::NC1_LS, "1"), "2");
 }
 
 TEST(DividerLimits, EvenRuleLooksAtTheRoundedValue) {
