@@ -13,30 +13,41 @@ constexpr int kSignificantDigits = 15;
 constexpr int kSmallestFixedExponent = -4;  // 0.0001 is written out, 0.00001 is 1E-05
 constexpr int kLargestFixedExponent = 14;   // 999999999999999 is written out, 1E+15 is not
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
 
 }  // namespace
 
 std::string formatNumber(double value, NumberLocale locale) {
-    if (std::isnan(value)) return "NaN";
-    if (std::isinf(value)) return value < 0 ? "-Infinity" : "Infinity";
-    if (value == 0) return "0";
+    if (std::isnan(value))
+        return "NaN";
+    if (std::isinf(value))
+        return value < 0 ? "-Infinity" : "Infinity";
+    if (value == 0)
+        return "0";
 
     // "d.dddddddddddddde+XX": the value rounded to 15 significant digits.
     std::array<char, 64> buffer{};
     auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
                                 std::chars_format::scientific, kSignificantDigits - 1);
-    std::string_view scientific(buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data()));
+    std::string_view scientific(buffer.data(),
+                                static_cast<std::size_t>(result.ptr - buffer.data()));
 
     const bool negative = scientific.front() == '-';
-    if (negative) scientific.remove_prefix(1);
+    if (negative)
+        scientific.remove_prefix(1);
     const std::size_t e = scientific.find('e');
     std::string digits;
     for (char c : scientific.substr(0, e))
-        if (isDigit(c)) digits += c;
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+        if (isDigit(c))
+            digits += c;
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
     const int exponent = std::atoi(std::string(scientific.substr(e + 1)).c_str());
 
     std::string text = negative ? "-" : "";
@@ -48,7 +59,8 @@ std::string formatNumber(double value, NumberLocale locale) {
         }
         text += exponent < 0 ? "E-" : "E+";
         const int magnitude = std::abs(exponent);
-        if (magnitude < 10) text += '0';
+        if (magnitude < 10)
+            text += '0';
         text += std::to_string(magnitude);
         return text;
     }
@@ -72,15 +84,18 @@ std::string formatNumber(double value, NumberLocale locale) {
 }
 
 std::optional<double> parseNumber(std::string_view text, NumberLocale locale) {
-    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
 
     // Validate the grammar here and hand a plain "[-]digits[.digits][e[-]digits]" to from_chars,
     // which is independent of the C library's locale.
     std::string plain;
     std::size_t i = 0;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        if (text[i] == '-') plain += '-';
+        if (text[i] == '-')
+            plain += '-';
         ++i;
     }
     int mantissaDigits = 0;
@@ -96,12 +111,14 @@ std::optional<double> parseNumber(std::string_view text, NumberLocale locale) {
             ++mantissaDigits;
         }
     }
-    if (mantissaDigits == 0) return std::nullopt;
+    if (mantissaDigits == 0)
+        return std::nullopt;
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
         plain += 'e';
         ++i;
         if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-            if (text[i] == '-') plain += '-';
+            if (text[i] == '-')
+                plain += '-';
             ++i;
         }
         int exponentDigits = 0;
@@ -109,22 +126,28 @@ std::optional<double> parseNumber(std::string_view text, NumberLocale locale) {
             plain += text[i++];
             ++exponentDigits;
         }
-        if (exponentDigits == 0) return std::nullopt;
+        if (exponentDigits == 0)
+            return std::nullopt;
     }
-    if (i != text.size()) return std::nullopt;
+    if (i != text.size())
+        return std::nullopt;
 
     double value = 0;
     auto result = std::from_chars(plain.data(), plain.data() + plain.size(), value);
-    if (result.ec != std::errc() || result.ptr != plain.data() + plain.size()) return std::nullopt;
-    if (!std::isfinite(value)) return std::nullopt;
+    if (result.ec != std::errc() || result.ptr != plain.data() + plain.size())
+        return std::nullopt;
+    if (!std::isfinite(value))
+        return std::nullopt;
     return value;
 }
 
 double roundHalfEven(double value) {
     const double below = std::floor(value);
     const double fraction = value - below;
-    if (fraction > 0.5) return below + 1;
-    if (fraction < 0.5) return below;
+    if (fraction > 0.5)
+        return below + 1;
+    if (fraction < 0.5)
+        return below;
     return std::fmod(below, 2.0) == 0 ? below : below + 1;
 }
 
@@ -133,6 +156,8 @@ double roundHalfUp(double value) {
     return value - below >= 0.5 ? below + 1 : below;
 }
 
-double intPart(double value) { return std::floor(value); }
+double intPart(double value) {
+    return std::floor(value);
+}
 
 }  // namespace tarnwell

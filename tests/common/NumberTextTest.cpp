@@ -53,8 +53,9 @@ TEST(NumberText, ReadsDecimalNumbers) {
 }
 
 TEST(NumberText, RefusesWhatIsNotANumber) {
-    for (const char* text : {"", " ", "abc", "1,5", "1.2.3", "e5", "1e", "1e+", "--1", "+-1", "0x10",
-                             "inf", "nan", "Infinity", "1 2", "12a", ".", "-", "1e400", "1_000"})
+    for (const char* text :
+         {"",     " ",   "abc", "1,5",      "1.2.3", "e5",  "1e", "1e+", "--1",   "+-1",
+          "0x10", "inf", "nan", "Infinity", "1 2",   "12a", ".",  "-",   "1e400", "1_000"})
         EXPECT_FALSE(parseNumber(text)) << '"' << text << '"';
 }
 
