@@ -8,7 +8,8 @@
 namespace tarnwell {
 
 // Output 1 in Hz: GPS / N31 x N2_LS x N2_HS / N1_HS / NC1_LS, in exactly this order of operations.
-double output1Frequency(double gps, double n31, double n2ls, double n2hs, double n1hs, double nc1ls);
+double output1Frequency(double gps, double n31, double n2ls, double n2hs, double n1hs,
+                        double nc1ls);
 
 // F3 in whole Hz, truncated: Int(GPS / N31).
 double f3Readout(double gps, double n31);
