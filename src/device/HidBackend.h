@@ -24,8 +24,7 @@ enum class InputReadStatus { Report, NothingYet, Error };
 
 struct InputRead {
     InputReadStatus status = InputReadStatus::Error;
-    std::vector<std::uint8_t>
-        report;  // with the report ID in byte 0; empty unless status is Report
+    std::vector<std::uint8_t> report;  // with the report ID in byte 0; empty unless status is Report
 };
 
 // An opened clock: a handle for feature reports and a second one for input reports on the same
@@ -55,8 +54,7 @@ class HidBackend {
 public:
     virtual ~HidBackend() = default;
     // The HID interfaces with these identifiers, in enumeration order, each path once.
-    virtual std::vector<HidDeviceInfo> enumerate(std::uint16_t vendorId,
-                                                 std::uint16_t productId) = 0;
+    virtual std::vector<HidDeviceInfo> enumerate(std::uint16_t vendorId, std::uint16_t productId) = 0;
     // Opens both handles; nothing when the path cannot be opened.
     virtual std::unique_ptr<HidDevice> open(const std::string& path) = 0;
 };
