@@ -1,0 +1,99 @@
+#include "device/HidapiBackend.h"
+
+#include <set>
+
+#include "device/HidapiDevice.h"
+#include "device/HidapiSession.h"
+#include "device/ReportDescriptor.h"
+#include "device/WideText.h"
+
+#if defined(HID_API_VERSION) && HID_API_VERSION >= HID_API_MAKE_VERSION(0, 14, 0)
+#define TARNWELL_HIDAPI_HAS_REPORT_DESCRIPTOR 1
+#elif defined(__linux__)
+#include "device/HidrawDescriptor.h"
+#else
+#error "hidapi 0.14 or newer is needed here to learn the report lengths"
+#endif
+
+namespace tarnwell {
+
+namespace {
+
+struct EnumerationFree {
+    void operator()(hid_device_info* list) const { hid_free_enumeration(list); }
+};
+
+std::optional<std::vector<std::uint8_t>> readReportDescriptor(
+    [[maybe_unused]] hid_device* device, [[maybe_unused]] const std::string& path) {
+#ifdef TARNWELL_HIDAPI_HAS_REPORT_DESCRIPTOR
+    std::vector<std::uint8_t> descriptor(HID_API_MAX_REPORT_DESCRIPTOR_SIZE);
+    const int size = hid_get_report_descriptor(device, descriptor.data(), descriptor.size());
+    if (size < 0) {
+        return std::nullopt;
+    }
+    descriptor.resize(static_cast<std::size_t>(size));
+    return descriptor;
+#else
+    return readHidrawReportDescriptor(path);
+#endif
+}
+
+// All zero when the descriptor cannot be read or parsed: the device then takes no command and
+// its configuration reads as failed, rather than getting reports of a guessed length.
+ReportLengths reportLengths(hid_device* device, const std::string& path) {
+    const auto descriptor = readReportDescriptor(device, path);
+    if (!descriptor) {
+        return {};
+    }
+    return parseReportDescriptor(*descriptor).lengths.value_or(ReportLengths{});
+}
+
+}  // namespace
+
+HidapiBackend::HidapiBackend() : session_(HidapiSession::acquire()) {}
+
+HidapiBackend::~HidapiBackend() = default;
+
+std::vector<HidDeviceInfo> HidapiBackend::enumerate(std::uint16_t vendorId,
+                                                    std::uint16_t productId) {
+    std::vector<HidDeviceInfo> found;
+    if (!session_) {
+        return found;
+    }
+    const std::unique_ptr<hid_device_info, EnumerationFree> list(
+        hid_enumerate(vendorId, productId));
+    // hidapi may list one interface once per top-level usage.
+    std::set<std::string> seenPaths;
+    for (const hid_device_info* entry = list.get(); entry != nullptr; entry = entry->next) {
+        if (entry->path == nullptr || entry->vendor_id != vendorId ||
+            entry->product_id != productId || !seenPaths.insert(entry->path).second) {
+            continue;
+        }
+        HidDeviceInfo info{.path = entry->path,
+                           .vendorId = entry->vendor_id,
+                           .productId = entry->product_id,
+                           .serial = std::nullopt,
+                           .releaseNumber = entry->release_number};
+        if (entry->serial_number != nullptr) {
+            info.serial = utf16FromWide(entry->serial_number);
+        }
+        found.push_back(std::move(info));
+    }
+    return found;
+}
+
+std::unique_ptr<HidDevice> HidapiBackend::open(const std::string& path) {
+    if (!session_) {
+        return nullptr;
+    }
+    HidHandle featureHandle(hid_open_path(path.c_str()));
+    HidHandle inputHandle(featureHandle ? hid_open_path(path.c_str()) : nullptr);
+    if (!featureHandle || !inputHandle || hid_set_nonblocking(inputHandle.get(), 1) != 0) {
+        return nullptr;
+    }
+    const ReportLengths lengths = reportLengths(featureHandle.get(), path);
+    return std::make_unique<HidapiDevice>(session_, std::move(featureHandle),
+                                          std::move(inputHandle), lengths);
+}
+
+}  // namespace tarnwell

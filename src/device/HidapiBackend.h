@@ -1,0 +1,27 @@
+#pragma once
+
+#include <memory>
+
+#include "device/HidBackend.h"
+
+namespace tarnwell {
+
+class HidapiSession;
+
+// Clocks on the machine's real HID stack, through hidapi.
+class HidapiBackend final : public HidBackend {
+public:
+    HidapiBackend();
+    ~HidapiBackend() override;
+
+    // False when hidapi could not start; the backend then finds and opens nothing.
+    bool available() const { return session_ != nullptr; }
+
+    std::vector<HidDeviceInfo> enumerate(std::uint16_t vendorId, std::uint16_t productId) override;
+    std::unique_ptr<HidDevice> open(const std::string& path) override;
+
+private:
+    std::shared_ptr<HidapiSession> session_;
+};
+
+}  // namespace tarnwell

@@ -1,0 +1,87 @@
+#include "device/HidapiDevice.h"
+
+#include <algorithm>
+#include <array>
+#include <cwchar>
+#include <utility>
+
+#include "device/WideText.h"
+
+namespace tarnwell {
+
+namespace {
+
+// Input buffer when the descriptor declares no input report; hidraw cuts a read at the buffer.
+constexpr std::size_t kFallbackInputLength = 65;
+// Four times the kernel's queue: a device cannot refill it faster than this drains it, so the
+// bound only matters for a device that floods, and keeps the poll from spinning.
+constexpr int kMaxReportsDrainedPerRead = 256;
+
+using StringQuery = int (*)(hid_device*, wchar_t*, std::size_t);
+
+std::optional<std::u16string> queryString(hid_device* device, StringQuery query) {
+    std::array<wchar_t, 256> buffer{};
+    if (query(device, buffer.data(), buffer.size()) != 0) {
+        return std::nullopt;
+    }
+    buffer.back() = L'\0';
+    return utf16FromWide(std::wstring_view(buffer.data(), std::wcslen(buffer.data())));
+}
+
+}  // namespace
+
+HidapiDevice::HidapiDevice(std::shared_ptr<HidapiSession> session, HidHandle featureHandle,
+                           HidHandle inputHandle, ReportLengths lengths)
+    : session_(std::move(session)),
+      featureHandle_(std::move(featureHandle)),
+      inputHandle_(std::move(inputHandle)),
+      lengths_(lengths) {}
+
+bool HidapiDevice::sendFeatureReport(std::span<const std::uint8_t> report) {
+    return !report.empty() &&
+           hid_send_feature_report(featureHandle_.get(), report.data(), report.size()) >= 0;
+}
+
+std::optional<std::size_t> HidapiDevice::getFeatureReport(std::span<std::uint8_t> buffer) {
+    if (buffer.empty()) {
+        return std::nullopt;
+    }
+    const int received = hid_get_feature_report(featureHandle_.get(), buffer.data(), buffer.size());
+    if (received < 0) {
+        return std::nullopt;
+    }
+    return std::min(static_cast<std::size_t>(received), buffer.size());
+}
+
+InputRead HidapiDevice::readNewestInputReport() {
+    // hidapi leaves out report ID 0 when the device numbers no reports; put it back so byte 0 is
+    // always the ID.
+    const std::size_t idBytes = lengths_.usesReportIds ? 0 : 1;
+    std::vector<std::uint8_t> buffer(std::max(lengths_.inputReportLength, kFallbackInputLength));
+    InputRead newest{InputReadStatus::NothingYet, {}};
+    // The kernel keeps the oldest reports when its queue fills, so read until it is empty.
+    for (int drained = 0; drained < kMaxReportsDrainedPerRead; ++drained) {
+        const int received = hid_read_timeout(inputHandle_.get(), buffer.data() + idBytes,
+                                              buffer.size() - idBytes, 0);
+        if (received < 0) {
+            return {InputReadStatus::Error, {}};
+        }
+        if (received == 0) {
+            break;
+        }
+        newest = {
+            InputReadStatus::Report,
+            {buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(idBytes) + received}};
+    }
+    return newest;
+}
+
+std::optional<std::u16string> HidapiDevice::manufacturer() {
+    return queryString(inputHandle_.get(), hid_get_manufacturer_string);
+}
+
+std::optional<std::u16string> HidapiDevice::product() {
+    return queryString(inputHandle_.get(), hid_get_product_string);
+}
+
+}  // namespace tarnwell
