@@ -3,7 +3,8 @@
 # that needs a kernel-level HID device. Usage: guest.sh BUILD_DIR
 build_dir=$1
 
-export HOME=/tmp TMPDIR=/tmp QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=/tmp/runtime
+# A desktop session would have a UTF-8 locale; the tools take it from the environment.
+export HOME=/tmp TMPDIR=/tmp LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=/tmp/runtime
 mkdir -m 0700 -p "$XDG_RUNTIME_DIR"
 
 if [ ! -e /dev/uhid ]; then
