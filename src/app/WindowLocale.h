@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QLocale>
+
+#include "common/NumberText.h"
+
+namespace tarnwell {
+
+// The decimal separator the window writes and reads numbers with: the locale's own when it is a
+// single ASCII character, otherwise '.', so that every text the window writes parses back.
+NumberLocale numberLocaleOf(const QLocale& locale);
+
+}  // namespace tarnwell

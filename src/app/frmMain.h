@@ -1,0 +1,225 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/NumberText.h"
+#include "device/FeatureReport.h"
+#include "device/HidBackend.h"
+
+class QCheckBox;
+class QCloseEvent;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+
+namespace tarnwell {
+
+// The one window of the tool: every control, the connection to the selected clock and every
+// handler. Behaviour is defined next to the subsystem it belongs to (device/, readback/,
+// planning/, commands/); this header is the window's whole surface.
+class frmMain : public QWidget {
+    Q_OBJECT
+
+public:
+    // The short pause the clock needs before each identity or configuration request.
+    using DeviceWait = std::function<void(std::chrono::milliseconds)>;
+    // A modal warning box owned by the window.
+    using WarningBox =
+        std::function<void(QWidget& parent, const QString& title, const QString& text)>;
+
+    frmMain(HidBackend& backend, DeviceWait waitForDevice, WarningBox showWarning,
+            QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // Lifecycle.
+    void Form_Load();
+    void Form_Unload();
+
+    // Discovery and connection.
+    void Scan_USB_devices();
+    bool FindTheHid();
+    void SerNo_Click();
+
+    // Polling and reconnection.
+    void Timer_Timer();
+    void PollDevice();
+
+    // Configuration read.
+    void ReadDeviceConfig();
+
+    // Output-2 and phase choices.
+    void UpdatePhaseBox();
+    void FillPhaseBox();
+    void BtnNxt_Click();
+    void BtnPrev_Click();
+
+    // Frequency search and programming.
+    void FindFreq_Click();
+    void SetFreq_Click();
+    void ClampDividers();
+
+    // Output and device commands.
+    void OUT1EN_Click();
+    void OUT2EN_Click();
+    void OUT1ID_Click();
+    void OUT2ID_Click();
+    void Enc1_Click();
+    void Out1Freq_Change();
+    void OUT2_Click();
+    void NC1_LS_Change();
+    void Sleep_cmd_Click();
+    void WriteRegister_Click();
+
+    // Connection state, for whoever drives the window.
+    bool deviceOpen() const { return DeviceOpen; }
+    bool configLoaded() const { return ConfigLoaded; }
+    bool switchPending() const { return SwitchPending; }
+    bool scanComplete() const { return ScanComplete; }
+    // Device commands go out only with a clock open and its configuration read.
+    bool commandGateOpen() const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Construction.
+    void createControls();
+    void applyFonts();
+    void placeControls();
+    void setInitialStates();
+    void bindEvents();
+    void runHandler(void (frmMain::*handler)());
+    void bindSelection(QComboBox* box, void (frmMain::*handler)());
+
+    // Shared helpers for the handlers.
+    QString numberText(double value) const;
+    std::optional<double> boxNumber(const QLineEdit* box) const;
+    void setBoxNumber(QLineEdit* box, double value);
+    // Replaces a list's entries without raising its selection handler; ends with nothing selected.
+    static void replaceItems(QComboBox* box, const QStringList& items);
+    // Fills OUT2 in one go (nothing selected afterwards), then selects by the NC2_LS rule.
+    void showOut2Entries(const std::vector<std::string>& texts);
+    void selectOut2ByRule();
+    // F3 and Fosc captions from the GPS, N31, N2_HS and N2_LS boxes.
+    void showReadouts();
+    // Makes a command report for the open clock's feature-report length; nothing when the
+    // command does not fit it.
+    using ReportBuilder = std::function<std::optional<FeatureReport>(std::size_t)>;
+    // Tests the gate, builds the report and sends it. False when the gate is shut, the clock's
+    // reports are too short for the command, or the send fails; the window is told nothing.
+    bool sendCommand(const ReportBuilder& build);
+    void dropDevice();
+    void reconnect();
+
+    // Configuration read steps.
+    void resetDeviceControls();
+    void showIdentity();
+    void enableDeviceControls();
+    void showConfiguration();
+
+    // Platform hooks.
+    HidBackend& Backend;
+    DeviceWait WaitForDevice;
+    WarningBox ShowWarning;
+    NumberLocale Locale;
+
+    // Connection state.
+    std::unique_ptr<HidDevice> Device;  // both handles of the open clock
+    HidDeviceInfo DeviceInfo;           // as listed when opened; release number = firmware version
+    bool DeviceOpen = false;
+    bool ConfigLoaded = false;
+    bool ScanComplete = false;
+    bool SwitchPending = false;
+    bool LastApiResult = false;
+    // A user pick that changes SerNo raises both the change and the activation; only one runs.
+    bool SerNoChangedBeforeActivation = false;
+
+    // Identify toggles.
+    bool Identify1On = false;
+    bool Identify2On = false;
+
+    // The output-2 list when it is too long to show at once.
+    std::vector<double> Out2Values;
+    int Out2ValueCount = 0;
+    int Out2PageCount = 0;
+    int Out2Page = 0;
+
+    // Device details.
+    QGroupBox* Frame1 = nullptr;
+    QLabel* Label3 = nullptr;
+    QComboBox* SerNo = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* lblManuf = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* lblProduct = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* lblVersion = nullptr;
+    QLabel* Label17 = nullptr;
+    QLabel* lblSoftware = nullptr;
+    QTimer* Timer = nullptr;
+
+    // Settings.
+    QGroupBox* Frame3 = nullptr;
+    QCheckBox* OUT1EN = nullptr;
+    QPushButton* OUT1ID = nullptr;
+    QCheckBox* OUT2EN = nullptr;
+    QPushButton* OUT2ID = nullptr;
+    QComboBox* Enc1 = nullptr;
+    QLabel* Label22 = nullptr;
+    QLineEdit* Out1Freq = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label13 = nullptr;
+    QComboBox* OUT2 = nullptr;
+    QLabel* Label6 = nullptr;
+    QPushButton* BtnPrev = nullptr;
+    QPushButton* BtnNxt = nullptr;
+    QPushButton* FindFreq = nullptr;
+    QPushButton* SetFreq = nullptr;
+    QPushButton* Sleep_cmd = nullptr;
+    QFrame* Line1 = nullptr;
+    QLineEdit* GPS = nullptr;
+    QLabel* Label23 = nullptr;
+    QLineEdit* N31 = nullptr;
+    QLabel* Label24 = nullptr;
+    QLineEdit* N2_HS = nullptr;
+    QLabel* Label7 = nullptr;
+    QLineEdit* N2_LS = nullptr;
+    QLabel* Label8 = nullptr;
+    QLineEdit* N1_HS = nullptr;
+    QLabel* Label9 = nullptr;
+    QLineEdit* NC1_LS = nullptr;
+    QLabel* Label10 = nullptr;
+    QLineEdit* NC2_LS = nullptr;
+    QLabel* Label11 = nullptr;
+    QFrame* Line2 = nullptr;
+    QComboBox* PhaseBox = nullptr;
+    QLabel* Label12 = nullptr;
+    QLineEdit* BW = nullptr;
+    QLabel* Label15 = nullptr;
+    QLabel* F3lbl = nullptr;
+    QLabel* Fosclbl = nullptr;
+    QLabel* LOS = nullptr;
+    QLabel* Label16 = nullptr;
+    QLabel* LOL = nullptr;
+
+    // Register write.
+    QLineEdit* REG = nullptr;
+    QLineEdit* DATA = nullptr;
+    QPushButton* WriteRegister = nullptr;
+};
+
+}  // namespace tarnwell

@@ -1,0 +1,74 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QtGlobal>
+
+#include <exception>
+#include <utility>
+
+#include "app/frmMain.h"
+
+namespace tarnwell {
+
+// Controls raise their handler whether the user or code changes them, once per change. Lists are
+// filled and cleared with their signals blocked, so a selection handler never sees index -1.
+void frmMain::bindEvents() {
+    connect(Timer, &QTimer::timeout, this, [this] { runHandler(&frmMain::Timer_Timer); });
+
+    // A pick that changes the entry raises currentIndexChanged and then activated; re-picking
+    // the open entry raises only activated, and also reopens the clock.
+    connect(SerNo, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index < 0)
+            return;
+        SerNoChangedBeforeActivation = true;
+        // A change made by code has no activation to pair with; forget it once events run.
+        QTimer::singleShot(0, this, [this] { SerNoChangedBeforeActivation = false; });
+        runHandler(&frmMain::SerNo_Click);
+    });
+    connect(SerNo, &QComboBox::activated, this, [this](int index) {
+        if (std::exchange(SerNoChangedBeforeActivation, false) || index < 0)
+            return;
+        runHandler(&frmMain::SerNo_Click);
+    });
+
+    bindSelection(Enc1, &frmMain::Enc1_Click);
+    bindSelection(OUT2, &frmMain::OUT2_Click);
+
+    connect(OUT1EN, &QCheckBox::toggled, this, [this] { runHandler(&frmMain::OUT1EN_Click); });
+    connect(OUT2EN, &QCheckBox::toggled, this, [this] { runHandler(&frmMain::OUT2EN_Click); });
+    connect(Out1Freq, &QLineEdit::textChanged, this,
+            [this] { runHandler(&frmMain::Out1Freq_Change); });
+    connect(NC1_LS, &QLineEdit::textChanged, this, [this] { runHandler(&frmMain::NC1_LS_Change); });
+
+    const std::pair<QPushButton*, void (frmMain::*)()> buttons[] = {
+        {OUT1ID, &frmMain::OUT1ID_Click},       {OUT2ID, &frmMain::OUT2ID_Click},
+        {FindFreq, &frmMain::FindFreq_Click},   {SetFreq, &frmMain::SetFreq_Click},
+        {Sleep_cmd, &frmMain::Sleep_cmd_Click}, {BtnNxt, &frmMain::BtnNxt_Click},
+        {BtnPrev, &frmMain::BtnPrev_Click},     {WriteRegister, &frmMain::WriteRegister_Click}};
+    for (const auto& [button, handler] : buttons) {
+        connect(button, &QPushButton::clicked, this, [this, handler] { runHandler(handler); });
+    }
+}
+
+void frmMain::bindSelection(QComboBox* box, void (frmMain::*handler)()) {
+    connect(box, &QComboBox::currentIndexChanged, this, [this, handler](int index) {
+        if (index >= 0)
+            runHandler(handler);
+    });
+}
+
+// An exception must not unwind through Qt's event dispatch; the window stays as the handler left
+// it and the next poll or user action carries on.
+void frmMain::runHandler(void (frmMain::*handler)()) {
+    try {
+        (this->*handler)();
+    } catch (const std::exception& error) {
+        qWarning("Tarnwell: a handler failed: %s", error.what());
+    } catch (...) {
+        qWarning("Tarnwell: a handler failed");
+    }
+}
+
+}  // namespace tarnwell

@@ -1,0 +1,29 @@
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSignalBlocker>
+
+#include "app/QtText.h"
+#include "app/frmMain.h"
+
+namespace tarnwell {
+
+QString frmMain::numberText(double value) const {
+    return latin1Text(formatNumber(value, Locale));
+}
+
+std::optional<double> frmMain::boxNumber(const QLineEdit* box) const {
+    return parseNumber(box->text().toStdString(), Locale);
+}
+
+void frmMain::setBoxNumber(QLineEdit* box, double value) {
+    box->setText(numberText(value));
+}
+
+void frmMain::replaceItems(QComboBox* box, const QStringList& items) {
+    const QSignalBlocker blocker(box);
+    box->clear();
+    box->addItems(items);
+    box->setCurrentIndex(-1);
+}
+
+}  // namespace tarnwell

@@ -1,0 +1,40 @@
+#include <QCloseEvent>
+#include <QLabel>
+#include <QTimer>
+
+#include "app/frmMain.h"
+
+namespace tarnwell {
+
+namespace {
+constexpr auto kSoftwareVersion = TARNWELL_VERSION;
+}
+
+void frmMain::Form_Load() {
+    ConfigLoaded = false;
+    SwitchPending = false;
+    ScanComplete = false;
+    // On screen before any device work, which may take a moment.
+    show();
+    Scan_USB_devices();
+    DeviceOpen = FindTheHid();
+    ReadDeviceConfig();
+    Timer->start();
+    lblSoftware->setText(QString::fromLatin1(kSoftwareVersion));
+}
+
+void frmMain::Form_Unload() {
+    Timer->stop();
+    ScanComplete = false;
+    // Closes both handles, and only if they are open; a handler still running finds the gate shut.
+    Device.reset();
+    DeviceOpen = false;
+    ConfigLoaded = false;
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    runHandler(&frmMain::Form_Unload);
+    event->accept();
+}
+
+}  // namespace tarnwell

@@ -1,0 +1,48 @@
+#include <QLabel>
+#include <QTimer>
+
+#include "app/frmMain.h"
+#include "device/InputReport.h"
+
+namespace tarnwell {
+
+namespace {
+constexpr auto kIntervalWhileReporting = std::chrono::milliseconds(500);
+}
+
+void frmMain::Timer_Timer() {
+    PollDevice();
+}
+
+void frmMain::PollDevice() {
+    if (DeviceOpen) {
+        // A default read is an error: an open flag without a device drops and reconnects.
+        const InputRead read = Device ? Device->readNewestInputReport() : InputRead{};
+        LastApiResult = read.status != InputReadStatus::Error;
+        if (read.status == InputReadStatus::Error || SwitchPending) {
+            dropDevice();
+        } else if (const auto status = parseInputReport(read.report)) {
+            Timer->setInterval(kIntervalWhileReporting);
+            Label16->setText(
+                QStringLiteral("Signal loss count: %1").arg(int{status->signalLossCount}));
+            LOS->setVisible(status->noGpsSignal);
+            LOL->setVisible(status->noPllLock);
+        }
+        // Nothing queued yet, or a report too short to hold the status, is no fault: the clock
+        // stays open and the last status stays shown.
+    }
+    if (!DeviceOpen)
+        reconnect();
+}
+
+// Runs in the same tick as a drop, so a replugged clock is back without user action.
+void frmMain::reconnect() {
+    ConfigLoaded = false;
+    Scan_USB_devices();
+    DeviceOpen = FindTheHid();
+    if (DeviceOpen)
+        SwitchPending = false;
+    ReadDeviceConfig();
+}
+
+}  // namespace tarnwell

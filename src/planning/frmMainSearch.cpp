@@ -1,0 +1,7 @@
+#include "app/frmMain.h"
+
+namespace tarnwell {
+
+void frmMain::FindFreq_Click() {}
+
+}  // namespace tarnwell

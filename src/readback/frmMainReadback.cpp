@@ -1,0 +1,144 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <algorithm>
+
+#include "app/QtText.h"
+#include "app/frmMain.h"
+#include "planning/Output2List.h"
+#include "planning/PllModel.h"
+#include "readback/ConfigReport.h"
+#include "readback/IdentityText.h"
+
+namespace tarnwell {
+
+namespace {
+
+// The clock needs a short pause before each identity or configuration request.
+constexpr auto kRequestPause = std::chrono::milliseconds(5);
+
+const QStringList kDriveStrengths = {QStringLiteral("8mA"), QStringLiteral("16mA"),
+                                     QStringLiteral("24mA"), QStringLiteral("32mA")};
+
+}  // namespace
+
+// Brings the window into step with the selected clock. Device commands stay shut for the whole
+// read, so the handlers that the changing controls raise send nothing.
+void frmMain::ReadDeviceConfig() {
+    ConfigLoaded = false;
+    Identify1On = false;
+    Identify2On = false;
+    resetDeviceControls();
+    if (!DeviceOpen || !Device)
+        return;
+
+    showIdentity();
+    Frame1->setEnabled(true);
+    enableDeviceControls();
+    // A failed read leaves the controls enabled and empty; the clock can still be programmed.
+    showConfiguration();
+    ConfigLoaded = true;
+}
+
+// OUT2, BW, the readouts, the software version, SerNo, the warnings and the register-write row
+// keep what they show.
+void frmMain::resetDeviceControls() {
+    lblManuf->clear();
+    lblProduct->clear();
+    lblVersion->clear();
+    replaceItems(Enc1, {});
+    Enc1->setEnabled(false);
+    OUT1ID->setEnabled(false);
+    OUT2ID->setEnabled(false);
+    OUT1EN->setChecked(false);
+    OUT2EN->setChecked(false);
+    OUT1EN->setEnabled(false);
+    OUT2EN->setEnabled(false);
+    Out1Freq->clear();
+    Out1Freq->setEnabled(false);
+    FindFreq->setEnabled(false);
+    SetFreq->setEnabled(false);
+    for (QLineEdit* box : {GPS, N31, N2_HS, N2_LS, N1_HS, NC1_LS, NC2_LS})
+        box->clear();
+    replaceItems(PhaseBox, {});
+    PhaseBox->setEnabled(false);
+    Frame3->setEnabled(false);
+}
+
+// A string that cannot be read leaves its label empty; the firmware version is shown with the
+// manufacturer.
+void frmMain::showIdentity() {
+    WaitForDevice(kRequestPause);
+    const std::optional<std::u16string> manufacturer = Device->manufacturer();
+    LastApiResult = manufacturer.has_value();
+    if (manufacturer) {
+        lblManuf->setText(QStringLiteral(" ") + latin1Text(identityText(*manufacturer)));
+        lblVersion->setText(latin1Text(firmwareVersionText(DeviceInfo.releaseNumber)));
+    }
+
+    WaitForDevice(kRequestPause);
+    const std::optional<std::u16string> product = Device->product();
+    LastApiResult = product.has_value();
+    if (product)
+        lblProduct->setText(QStringLiteral(" ") + latin1Text(identityText(*product)));
+}
+
+void frmMain::enableDeviceControls() {
+    replaceItems(Enc1, kDriveStrengths);
+    Enc1->setCurrentIndex(0);
+    Enc1->setEnabled(true);
+    for (QWidget* control : std::initializer_list<QWidget*>{OUT1ID, OUT2ID, OUT1EN, OUT2EN,
+                                                            Out1Freq, FindFreq, SetFreq, Frame3}) {
+        control->setEnabled(true);
+    }
+}
+
+// Shows nothing when the report cannot be read or is too short to hold the configuration.
+void frmMain::showConfiguration() {
+    WaitForDevice(kRequestPause);
+    std::optional<FeatureReport> report = configurationReadRequest(Device->featureReportLength());
+    std::optional<DeviceConfiguration> configuration;
+    if (report) {
+        if (const std::optional<std::size_t> received = Device->getFeatureReport(*report)) {
+            const std::size_t length = std::min(*received, report->size());
+            configuration = decodeConfigReport(std::span(report->data(), length));
+        }
+    }
+    LastApiResult = configuration.has_value();
+    if (!configuration)
+        return;
+
+    OUT1EN->setChecked(configuration->output1Enabled);
+    OUT2EN->setChecked(configuration->output2Enabled);
+    Enc1->setCurrentIndex(configuration->driveIndex);
+
+    const PllSettings& pll = configuration->pll;
+    GPS->setText(QString::number(pll.gps));
+    N31->setText(QString::number(pll.n31));
+    N2_HS->setText(QString::number(pll.n2hs));
+    N2_LS->setText(QString::number(pll.n2ls));
+    N1_HS->setText(QString::number(pll.n1hs));
+    NC1_LS->setText(QString::number(pll.nc1ls));
+    NC2_LS->setText(QString::number(pll.nc2ls));
+    FillPhaseBox();
+    BW->setText(QString::number(pll.bw));
+
+    setBoxNumber(Out1Freq,
+                 output1Frequency(pll.gps, pll.n31, pll.n2ls, pll.n2hs, pll.n1hs, pll.nc1ls));
+    showReadouts();
+
+    // Built from the output-1 text as shown, so the entry equal to output 1 reads the same.
+    const double out1 = boxNumber(Out1Freq).value_or(0);
+    const int lastIndex = out2ReadbackLastIndex(pll.nc2ls);
+    showOut2Entries(out2Texts(out1, pll.nc1ls, 0, lastIndex + 1, Locale));
+    OUT2->setEnabled(true);
+
+    // After both list rebuilds, which select the first phase entry.
+    PhaseBox->setCurrentIndex(pll.phaseIndex < PhaseBox->count() ? pll.phaseIndex : 0);
+}
+
+}  // namespace tarnwell

@@ -1,0 +1,86 @@
+#include "WindowFixture.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace tarnwell::testing {
+
+namespace {
+
+void ensureApplication() {
+    if (QApplication::instance())
+        return;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "tarnwell-tests";
+    static char* argv[] = {name, nullptr};
+    // Lives until the process ends: windows of every test use it.
+    static auto* application = new QApplication(argc, argv);
+    Q_UNUSED(application);
+}
+
+}  // namespace
+
+WindowFixture::WindowFixture() {
+    ensureApplication();
+}
+
+WindowFixture::~WindowFixture() = default;
+
+VirtualClock& WindowFixture::addClock(std::u16string serial, const PllBoxValues* pll) {
+    VirtualClockSpec spec;
+    spec.serial = std::move(serial);
+    VirtualClock& clock = backend.addClock(std::move(spec));
+    if (pll)
+        clock.state().pllSettings = encodePllSettings(*pll).bytes;
+    return clock;
+}
+
+frmMain& WindowFixture::window() {
+    if (!window_) {
+        window_ = std::make_unique<frmMain>(
+            backend, [this](std::chrono::milliseconds pause) { waits.push_back(pause); },
+            [this](QWidget&, const QString& title, const QString& text) {
+                warnings.push_back(title + ": " + text);
+            });
+    }
+    return *window_;
+}
+
+frmMain& WindowFixture::start() {
+    window().Form_Load();
+    return window();
+}
+
+QString WindowFixture::text(const char* name) {
+    QWidget* widget = control(name);
+    if (auto* label = qobject_cast<QLabel*>(widget))
+        return label->text();
+    if (auto* box = qobject_cast<QLineEdit*>(widget))
+        return box->text();
+    if (auto* list = qobject_cast<QComboBox*>(widget))
+        return list->currentText();
+    if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        return button->text();
+    return {};
+}
+
+QStringList WindowFixture::items(const char* name) {
+    auto* list = control<QComboBox>(name);
+    QStringList entries;
+    for (int i = 0; list && i < list->count(); ++i)
+        entries.append(list->itemText(i));
+    return entries;
+}
+
+std::vector<int> WindowFixture::payloadBytes(const VirtualClock& clock) {
+    std::vector<int> bytes;
+    for (const ReceivedFeatureReport& report : clock.receivedReports())
+        bytes.push_back(report.bytes.at(2));
+    return bytes;
+}
+
+}  // namespace tarnwell::testing

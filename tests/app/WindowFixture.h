@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QComboBox>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/frmMain.h"
+#include "device/VirtualClockBackend.h"
+#include "planning/PllSettings.h"
+
+namespace tarnwell::testing {
+
+// The window on virtual clocks, with waits recorded instead of slept and warning boxes recorded
+// instead of shown.
+class WindowFixture : public ::testing::Test {
+protected:
+    WindowFixture();
+    ~WindowFixture() override;
+
+    VirtualClock& addClock(std::u16string serial, const PllBoxValues* pll = nullptr);
+    frmMain& window();  // made on first use, not loaded
+    frmMain& start();   // made and loaded
+    void tick() { window().Timer_Timer(); }
+
+    template <typename Control = QWidget>
+    Control* control(const char* name) {
+        auto* found = window().findChild<Control*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    // What the control shows: a caption, a box's text or a list's selected entry.
+    QString text(const char* name);
+    QStringList items(const char* name);
+    bool shown(const char* name) { return control(name)->isVisibleTo(&window()); }
+    bool enabled(const char* name) { return control(name)->isEnabled(); }
+    // Byte 2 of every report the clock received, in order.
+    static std::vector<int> payloadBytes(const VirtualClock& clock);
+
+    VirtualClockBackend backend;
+    std::vector<std::chrono::milliseconds> waits;
+    std::vector<QString> warnings;  // "title: text"
+
+private:
+    std::unique_ptr<frmMain> window_;
+};
+
+}  // namespace tarnwell::testing
