@@ -30,7 +30,9 @@ struct VirtualClockSpec {
 // often than anyone polls. OnRequest: reports arrive only through queueInputReport().
 enum class InputReportMode { Continuous, OnRequest };
 
-// One-shot faults: the next call of that kind fails, later ones work again.
+// One-shot faults: the next call of that kind fails, later ones work again. StringQuery is the
+// manufacturer or product query; a serial that cannot be read is VirtualClockSpec::serial =
+// nothing.
 enum class VirtualFault { Open, SendFeature, GetFeature, StringQuery, ReadInput };
 
 class VirtualClockHandle;
