@@ -3,9 +3,11 @@
 # that needs a kernel-level HID device. Usage: guest.sh BUILD_DIR
 build_dir=$1
 
-# A desktop session would have a UTF-8 locale; the tools take it from the environment.
-export HOME=/tmp TMPDIR=/tmp LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=/tmp/runtime
-mkdir -m 0700 -p "$XDG_RUNTIME_DIR"
+# The root is read-only but for /run. A desktop session would have a UTF-8 locale; the tools
+# take it from the environment.
+export HOME=/run/home TMPDIR=/run/tmp XDG_RUNTIME_DIR=/run/user
+export LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen
+mkdir -m 0700 -p "$HOME" "$TMPDIR" "$XDG_RUNTIME_DIR"
 
 if [ ! -e /dev/uhid ]; then
     echo "uhid-vm: /dev/uhid is missing in the VM" >&2

@@ -42,8 +42,10 @@ int connectTo(const std::string& path) {
 
 UhidClockProcess::UhidClockProcess(const std::vector<std::string>& serials,
                                    std::chrono::milliseconds inputInterval) {
-    char pattern[] = "/tmp/tarnwell-uhid-XXXXXX";
-    if (::mkdtemp(pattern) == nullptr) {
+    const char* const temporary = std::getenv("TMPDIR");
+    std::string pattern =
+        std::string(temporary != nullptr ? temporary : "/tmp") + "/tarnwell-uhid-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) {
         return;
     }
     directory_ = pattern;
