@@ -81,7 +81,8 @@ boot() {
     local log="$cache/console.log"
     # No KVM on the CI machines: plain emulation, one virtual CPU per host core.
     timeout --foreground -k 10 "$vm_timeout" \
-        qemu-system-x86_64 -m 1024 -smp "$(nproc)" -cpu max -nographic -no-reboot -nic none \
+        qemu-system-x86_64 -m 1024 -smp "$(nproc)" -cpu max -no-reboot -nic none \
+        -display none -vga none -monitor none -serial stdio \
         -kernel "$cache/kernel/vmlinuz" -initrd "$cache/initrd.gz" \
         -append "console=ttyS0 quiet loglevel=3 panic=-1" \
         -virtfs local,path=/,mount_tag=hostroot,security_model=none,readonly=on,multidevs=remap \
@@ -90,6 +91,7 @@ boot() {
     local result
     result=$(sed -n 's/^TARNWELL-UHID-EXIT=\([0-9]*\)$/\1/p' "$log" | tail -n 1)
     [ -n "$result" ] || fail "the VM stopped without a result (timed out after ${vm_timeout}s?)"
+    passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\{0,1\}\.$/\1/p' "$log" | awk '{n += $1} END {print n + 0}')
     return "$result"
 }
 
@@ -103,8 +105,9 @@ mkdir -p "$cache"
 fetch_kernel
 build_initramfs
 started=$SECONDS
+passed=0
 if boot; then
-    echo "uhid-vm: passed in $((SECONDS - started)) s"
+    echo "uhid-vm: $passed tests passed in $((SECONDS - started)) s"
 else
     status=$?
     echo "uhid-vm: FAILED (exit $status) after $((SECONDS - started)) s" >&2
