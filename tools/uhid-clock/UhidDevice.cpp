@@ -28,6 +28,12 @@ std::unique_ptr<UhidDevice> UhidDevice::create(const UhidIdentity& identity, std
         error = "report descriptor too long";
         return nullptr;
     }
+    // A serial cut short would list the clock under a name the test never gave it.
+    if (identity.serial.size() >= sizeof(uhid_create2_req::uniq)) {
+        error =
+            "serial longer than " + std::to_string(sizeof(uhid_create2_req::uniq) - 1) + " bytes";
+        return nullptr;
+    }
     const int fd = ::open("/dev/uhid", O_RDWR | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         error = systemError("/dev/uhid");
