@@ -90,10 +90,10 @@ private:
 
     VirtualClockSpec spec_;
     std::size_t id_;
+    std::uint64_t plugGeneration_ = 0;  // before path_, which is made from it
     std::string path_;
     ClockModel model_;
     bool pluggedIn_ = true;
-    std::uint64_t plugGeneration_ = 0;
     InputReportMode inputMode_ = InputReportMode::Continuous;
     std::set<VirtualFault> pendingFaults_;
     std::optional<std::size_t> shortReportLength_;
