@@ -12,6 +12,9 @@ namespace {
 constexpr int kSignificantDigits = 15;
 constexpr int kSmallestFixedExponent = -4;  // 0.0001 is written out, 0.00001 is 1E-05
 constexpr int kLargestFixedExponent = 14;   // 999999999999999 is written out, 1E+15 is not
+// The largest 15-digit decimal below the largest double: the few doubles above it would round up
+// to a text that reads back as infinity, so they are written as this.
+constexpr double kLargestWritable = 1.79769313486231e308;
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
@@ -30,6 +33,8 @@ std::string formatNumber(double value, NumberLocale locale) {
         return value < 0 ? "-Infinity" : "Infinity";
     if (value == 0)
         return "0";
+    if (std::fabs(value) > kLargestWritable)
+        value = std::copysign(kLargestWritable, value);
 
     // "d.dddddddddddddde+XX": the value rounded to 15 significant digits.
     std::array<char, 64> buffer{};
