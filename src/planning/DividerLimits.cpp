@@ -20,10 +20,11 @@ void clampBox(std::string& text, const DividerLimit& limit, NumberLocale locale)
     if (read() > limit.maximum)
         write(limit.maximum);
     if (limit.mustBeEven) {
-        const double value = read();
-        // Remainder taken in doubles: the value may be fractional, and no integer cast can
-        // overflow.
-        write(value - std::fmod(roundHalfEven(value), 2.0));
+        // The even whole number, not the typed fraction less one: 2.6 less one would fall below
+        // the minimum, and a half such as 483.5 would reach the clock as the odd 483 once the
+        // record stores it less one. Remainder taken in doubles, where no cast can overflow.
+        const double whole = roundHalfEven(read());
+        write(whole - std::fmod(whole, 2.0));
     }
 }
 

@@ -32,11 +32,13 @@ TEST(DividerLimits, ForcesEachBoxIntoItsRange) {
 }
 
 TEST(DividerLimits, EvenRuleLooksAtTheRoundedValue) {
-    EXPECT_EQ(clampedText(PllBox::N2_LS, "481.3"), "480.3");
-    EXPECT_EQ(clampedText(PllBox::N2_LS, "482.5"), "482.5");  // rounds to the even 482
-    EXPECT_EQ(clampedText(PllBox::N2_LS, "483.5"), "483.5");  // rounds to the even 484
-    EXPECT_EQ(clampedText(PllBox::NC2_LS, "46.6"), "45.6");   // rounds to the odd 47
-    EXPECT_EQ(clampedText(PllBox::NC1_LS, "48.0"), "48");     // written back in the general form
+    // An even-only box ends up holding an even whole number, so the clock never gets an odd one.
+    EXPECT_EQ(clampedText(PllBox::N2_LS, "481.3"), "480");
+    EXPECT_EQ(clampedText(PllBox::N2_LS, "482.5"), "482");  // rounds to the even 482
+    EXPECT_EQ(clampedText(PllBox::N2_LS, "483.5"), "484");  // rounds to the even 484
+    EXPECT_EQ(clampedText(PllBox::NC2_LS, "46.6"), "46");   // rounds to the odd 47
+    EXPECT_EQ(clampedText(PllBox::N2_LS, "2.6"), "2");      // never below the minimum
+    EXPECT_EQ(clampedText(PllBox::NC1_LS, "48.0"), "48");   // written back in the general form
     // Odd boxes keep a fractional value that lies in range.
     EXPECT_EQ(clampedText(PllBox::N31, "2.5"), "2.5");
 }
@@ -49,7 +51,8 @@ TEST(DividerLimits, LeavesLegalTextsAloneAndHonoursTheLocale) {
 
     // "481.3" is not a number where the decimal separator is a comma.
     EXPECT_EQ(clampedText(PllBox::N2_LS, "481.3", NumberLocale{','}), "480");
-    EXPECT_EQ(clampedText(PllBox::N2_LS, "481,3", NumberLocale{','}), "480,3");
+    EXPECT_EQ(clampedText(PllBox::N2_LS, "481,3", NumberLocale{','}), "480");
+    EXPECT_EQ(clampedText(PllBox::N2_HS, "10,5", NumberLocale{','}), "10,5");
 
     PllBoxTexts garbage{"x", "x", "x", "x", "x", "x", "x"};
     clampDividers(garbage);
