@@ -9,10 +9,12 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QLocale>
+#include <QMessageBox>
 #include <QPalette>
 #include <QPushButton>
 #include <QTimer>
 
+#include <thread>
 #include <utility>
 
 #include "app/WindowLocale.h"
@@ -47,6 +49,14 @@ frmMain::frmMain(HidBackend& backend, DeviceWait waitForDevice, WarningBox showW
       WaitForDevice(std::move(waitForDevice)),
       ShowWarning(std::move(showWarning)),
       Locale(numberLocaleOf(QLocale())) {
+    if (!WaitForDevice) {
+        WaitForDevice = [](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); };
+    }
+    if (!ShowWarning) {
+        ShowWarning = [](QWidget& parent, const QString& title, const QString& text) {
+            QMessageBox::warning(&parent, title, text);
+        };
+    }
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tarnwell"));
     createControls();

@@ -41,8 +41,10 @@ public:
     using WarningBox =
         std::function<void(QWidget& parent, const QString& title, const QString& text)>;
 
-    frmMain(HidBackend& backend, DeviceWait waitForDevice, WarningBox showWarning,
-            QWidget* parent = nullptr);
+    // Tests replace the waits and the warning box; left empty, they are a real sleep and a modal
+    // message box.
+    explicit frmMain(HidBackend& backend, DeviceWait waitForDevice = {},
+                     WarningBox showWarning = {}, QWidget* parent = nullptr);
     ~frmMain() override;
 
     // Lifecycle.
