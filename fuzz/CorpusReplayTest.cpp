@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -13,6 +14,12 @@
 #include "FuzzTargets.h"
 
 namespace tarnwell::fuzz {
+
+// Names the target in test listings instead of dumping its bytes.
+void PrintTo(const FuzzTarget& target, std::ostream* out) {
+    *out << target.name;
+}
+
 namespace {
 
 namespace fs = std::filesystem;
