@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <array>
 #include <chrono>
 #include <cstddef>
 #include <functional>
@@ -15,6 +16,8 @@
 #include "common/NumberText.h"
 #include "device/FeatureReport.h"
 #include "device/HidBackend.h"
+#include "planning/DividerLimits.h"
+#include "planning/PllSettings.h"
 
 class QCheckBox;
 class QCloseEvent;
@@ -27,6 +30,9 @@ class QPushButton;
 class QTimer;
 
 namespace tarnwell {
+
+struct DividerPlan;
+struct SearchProgress;
 
 // The one window of the tool: every control, the connection to the selected clock and every
 // handler. Behaviour is defined next to the subsystem it belongs to (device/, readback/,
@@ -66,6 +72,9 @@ public:
     // Output-2 and phase choices.
     void UpdatePhaseBox();
     void FillPhaseBox();
+    // OUT2 as a search leaves it, for output 1 and NC1_LS = NC2_LS = nc: paged when too long for
+    // one list, showing and selecting the entry equal to output 1.
+    void ShowOut2Choices(double out1Frequency, int nc);
     void BtnNxt_Click();
     void BtnPrev_Click();
 
@@ -73,6 +82,11 @@ public:
     void FindFreq_Click();
     void SetFreq_Click();
     void ClampDividers();
+    // The longest the search keeps the window from its events.
+    void setSearchYieldInterval(std::chrono::milliseconds interval) {
+        SearchYieldInterval = interval;
+    }
+    bool searchRunning() const { return SearchRunning; }
 
     // Output and device commands.
     void OUT1EN_Click();
@@ -115,7 +129,10 @@ private:
     static void replaceItems(QComboBox* box, const QStringList& items);
     // Fills OUT2 in one go (nothing selected afterwards), then selects by the NC2_LS rule.
     void showOut2Entries(const std::vector<std::string>& texts);
+    // Fills OUT2 and leaves nothing selected; the first entry stands for value firstValueIndex.
+    void fillOut2(const std::vector<std::string>& texts, int firstValueIndex);
     void selectOut2ByRule();
+    void showOut2Page();  // Out2Page of Out2Values, with its paging buttons; nothing selected
     // F3 and Fosc captions from the GPS, N31, N2_HS and N2_LS boxes.
     void showReadouts();
     // Makes a command report for the open clock's feature-report length; nothing when the
@@ -126,6 +143,16 @@ private:
     bool sendCommand(const ReportBuilder& build);
     void dropDevice();
     void reconnect();
+
+    // Search and programming steps.
+    void showSearchProgress(const SearchProgress& at);
+    void showFoundSetting(const DividerPlan& plan, double out1Frequency);
+    void showSearchFailure();
+    std::array<QLineEdit*, kPllBoxCount> pllBoxes() const;
+    // The controls as one settings record, or nothing (the user is told why) when they cannot
+    // be sent as they are.
+    std::optional<PllSettingsBytes> pllSettingsFromControls();
+    void showProgrammedFrequencies();
 
     // Configuration read steps.
     void resetDeviceControls();
@@ -159,6 +186,11 @@ private:
     int Out2ValueCount = 0;
     int Out2PageCount = 0;
     int Out2Page = 0;
+    int Out2FirstShown = 0;  // value index of OUT2's first entry
+
+    // The search yields to the window's events while it runs.
+    bool SearchRunning = false;
+    std::chrono::milliseconds SearchYieldInterval{10};
 
     // Device details.
     QGroupBox* Frame1 = nullptr;

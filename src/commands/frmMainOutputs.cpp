@@ -57,7 +57,8 @@ void frmMain::OUT2_Click() {
     const int index = OUT2->currentIndex();
     if (index < 0)
         return;
-    NC2_LS->setText(QString::number(out2DividerForIndex(index)));
+    // The divider of the value shown, on whichever page of the list.
+    NC2_LS->setText(QString::number(out2DividerForIndex(Out2FirstShown + index)));
     UpdatePhaseBox();
 }
 

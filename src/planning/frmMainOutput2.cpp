@@ -8,14 +8,25 @@
 namespace tarnwell {
 
 void frmMain::showOut2Entries(const std::vector<std::string>& texts) {
-    replaceItems(OUT2, latin1Texts(texts));
+    fillOut2(texts, 0);
     selectOut2ByRule();
 }
 
-// The entry whose divider NC2_LS holds, or the last one when NC2_LS lies beyond the list.
+void frmMain::fillOut2(const std::vector<std::string>& texts, int firstValueIndex) {
+    Out2FirstShown = firstValueIndex;
+    replaceItems(OUT2, latin1Texts(texts));
+}
+
+// The entry whose divider NC2_LS holds, or the nearest end of the entries shown when NC2_LS lies
+// beyond them.
 void frmMain::selectOut2ByRule() {
     const std::optional<double> nc2 = boxNumber(NC2_LS);
-    OUT2->setCurrentIndex(nc2 ? out2SelectionIndex(*nc2, OUT2->count()) : OUT2->count() - 1);
+    if (!nc2) {
+        OUT2->setCurrentIndex(OUT2->count() - 1);
+        return;
+    }
+    // Measured from the first value shown, so a later page maps dividers as page 0 does.
+    OUT2->setCurrentIndex(out2SelectionIndex(*nc2 - 2.0 * Out2FirstShown, OUT2->count()));
 }
 
 }  // namespace tarnwell

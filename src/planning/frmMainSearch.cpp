@@ -1,7 +1,145 @@
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScopeGuard>
+
+#include <chrono>
+#include <cmath>
+#include <functional>
+
+#include "app/QtText.h"
 #include "app/frmMain.h"
+#include "planning/DividerSearch.h"
+#include "planning/PllModel.h"
 
 namespace tarnwell {
 
-void frmMain::FindFreq_Click() {}
+namespace {
+
+const QString kUpdateCaption = QStringLiteral("Update");
+
+struct YieldingSearch {
+    SearchResult result;
+    std::optional<SearchProgress> lastProgress;
+};
+
+// Runs the search and lets the window's events through whenever `interval` has passed since they
+// last ran, showing where the search is just before. `keepGoing` is asked after every such pause.
+YieldingSearch searchYieldingEvery(double out1Frequency, std::chrono::milliseconds interval,
+                                   const std::function<void(const SearchProgress&)>& show,
+                                   const std::function<bool()>& keepGoing) {
+    using Clock = std::chrono::steady_clock;
+    YieldingSearch search;
+    Clock::time_point lastYield = Clock::now();
+    search.result = findDividers(out1Frequency, [&](const SearchProgress& at) {
+        search.lastProgress = at;
+        if (Clock::now() - lastYield < interval)
+            return true;
+        show(at);
+        QCoreApplication::processEvents();
+        lastYield = Clock::now();
+        return keepGoing();
+    });
+    return search;
+}
+
+QString out1FrequencyHint(NumberLocale locale) {
+    return QStringLiteral("Type the output 1 frequency in Hz, a number from %1 to %2.")
+        .arg(latin1Text(formatNumber(std::ceil(kLowestSearchableFrequency), locale)),
+             latin1Text(formatNumber(std::floor(kHighestSearchableFrequency), locale)));
+}
+
+}  // namespace
+
+// One search at a time: a press of Find while the search runs (it lets events through) is
+// ignored, and the running search goes on to program what it finds.
+void frmMain::FindFreq_Click() {
+    if (SearchRunning)
+        return;
+    const std::optional<double> wanted = boxNumber(Out1Freq);
+    if (!wanted || !isSearchableFrequency(*wanted)) {
+        ShowWarning(*this, QStringLiteral("Find"), out1FrequencyHint(Locale));
+        return;
+    }
+
+    const bool updateWasEnabled = SetFreq->isEnabled();
+    SetFreq->setEnabled(false);
+    SetFreq->setText(QStringLiteral("Searching"));
+
+    // Events run inside the search: the window may be closed, or even destroyed, meanwhile.
+    const QPointer<frmMain> alive(this);
+    const bool shownAtStart = isVisible();
+    YieldingSearch search;
+    {
+        SearchRunning = true;
+        const auto searchEnded = qScopeGuard([&] {
+            if (alive)
+                SearchRunning = false;
+        });
+        search = searchYieldingEvery(
+            *wanted, SearchYieldInterval,
+            [this](const SearchProgress& at) { showSearchProgress(at); },
+            [&] { return alive && !(shownAtStart && isHidden()); });
+    }
+    if (!alive)
+        return;
+
+    switch (search.result.outcome) {
+        case SearchOutcome::Found:
+            showFoundSetting(*search.result.plan, *wanted);
+            SetFreq_Click();
+            break;
+        case SearchOutcome::NotFound:
+            if (search.lastProgress)
+                showSearchProgress(*search.lastProgress);
+            showSearchFailure();
+            break;
+        case SearchOutcome::Cancelled:  // the window was closed: nobody waits for a result
+            SetFreq->setText(kUpdateCaption);
+            SetFreq->setEnabled(updateWasEnabled);
+            break;
+    }
+}
+
+void frmMain::showSearchProgress(const SearchProgress& at) {
+    setBoxNumber(N1_HS, at.n1hs);
+    setBoxNumber(NC1_LS, at.nc);
+    setBoxNumber(NC2_LS, at.nc);
+    setBoxNumber(N2_HS, at.n2hs);
+}
+
+void frmMain::showFoundSetting(const DividerPlan& plan, double out1Frequency) {
+    setBoxNumber(GPS, static_cast<double>(plan.reference));
+    setBoxNumber(N31, plan.n31);
+    setBoxNumber(N2_HS, plan.n2hs);
+    setBoxNumber(N2_LS, plan.n2ls);
+    setBoxNumber(N1_HS, plan.n1hs);
+    setBoxNumber(NC1_LS, plan.nc);
+    setBoxNumber(NC2_LS, plan.nc);
+    Label13->setText(QStringLiteral("Found"));
+
+    ShowOut2Choices(out1Frequency, plan.nc);
+    OUT2->setEnabled(true);
+    FillPhaseBox();
+    setBoxNumber(BW, bandwidthCodeForSerial(SerNo->currentText().toStdString()));
+    showReadouts();
+
+    SetFreq->setEnabled(true);
+    SetFreq->setText(kUpdateCaption);
+    Label13->clear();
+}
+
+// The boxes keep the last values the search showed.
+void frmMain::showSearchFailure() {
+    SetFreq->setEnabled(false);
+    SetFreq->setText(kUpdateCaption);
+    Label13->setText(QStringLiteral("Not Found"));
+    ShowWarning(
+        *this, QStringLiteral("Not found"),
+        QStringLiteral("Failed to find settings for ") + Out1Freq->text() + QStringLiteral(" Hz"));
+}
 
 }  // namespace tarnwell
