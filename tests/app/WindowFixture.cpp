@@ -31,9 +31,9 @@ WindowFixture::WindowFixture() {
 WindowFixture::~WindowFixture() = default;
 
 VirtualClock& WindowFixture::addClock(std::u16string serial, const PllBoxValues* pll) {
-    VirtualClockSpec spec;
-    spec.serial = std::move(serial);
-    VirtualClock& clock = backend.addClock(std::move(spec));
+    VirtualClockSpec described;
+    described.serial = std::move(serial);
+    VirtualClock& clock = backend.addClock(std::move(described));
     if (pll)
         clock.state().pllSettings = encodePllSettings(*pll).bytes;
     return clock;

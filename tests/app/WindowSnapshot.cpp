@@ -15,9 +15,9 @@ int main(int argc, char* argv[]) {
     }
     QApplication application(argc, argv);
     tarnwell::VirtualClockBackend backend;
-    tarnwell::VirtualClockSpec spec;
-    spec.serial = u"TW240117";
-    backend.addClock(spec).state().status = {2, false, false};
+    tarnwell::VirtualClockSpec described;
+    described.serial = u"TW240117";
+    backend.addClock(described).state().status = {2, false, false};
     tarnwell::frmMain window(
         backend, [](std::chrono::milliseconds) {}, [](QWidget&, const QString&, const QString&) {});
     window.Form_Load();

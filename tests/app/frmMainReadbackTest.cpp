@@ -45,11 +45,11 @@ TEST_F(ReadbackTest, FillsTheWindowWithoutSendingAnything) {
 }
 
 TEST_F(ReadbackTest, DriveEnablesAndIdentityAsTheClockGivesThem) {
-    VirtualClockSpec spec;
-    spec.manufacturer = std::u16string(u"AB\0C", 4);
-    spec.product.reset();
-    spec.releaseNumber = 0x011F;
-    VirtualClock& clock = backend.addClock(spec);
+    VirtualClockSpec described;
+    described.manufacturer = std::u16string(u"AB\0C", 4);
+    described.product.reset();
+    described.releaseNumber = 0x011F;
+    VirtualClock& clock = backend.addClock(described);
     clock.state().driveStrength = 7;
     clock.state().outputEnables = 0xFE;
     start();
