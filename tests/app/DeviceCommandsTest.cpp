@@ -90,9 +90,11 @@ TEST_F(DeviceCommandsTest, EveryCommandIsSilentWithTheGateClosed) {
         window().SetFreq_Click();
     };
     control<QLineEdit>("REG")->setText("not a byte");
+    control<QLineEdit>("N2_LS")->setText("481");
     pressEverything();
     EXPECT_TRUE(warnings.empty());
     EXPECT_TRUE(clock.receivedReports().empty());
+    EXPECT_EQ(control<QLineEdit>("N2_LS")->text(), "481");  // Update did not even clamp
 
     tick();
     ASSERT_TRUE(window().commandGateOpen());

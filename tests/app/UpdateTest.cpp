@@ -105,18 +105,5 @@ TEST_F(UpdateTest, RefusesWhatCannotBeSentAndSaysWhy) {
     EXPECT_EQ(programmed(clock).size(), 2u);
 }
 
-TEST_F(UpdateTest, WithTheGateClosedNothingIsSentOrChanged) {
-    VirtualClock& clock = startWithClock();
-    clock.unplug();
-    tick();
-    clock.plugIn();
-    type("N2_LS", "481");
-    window().SetFreq_Click();
-    EXPECT_EQ(text("N2_LS"), "481");
-    EXPECT_EQ(text("Out1Freq"), "");
-    EXPECT_TRUE(warnings.empty());
-    EXPECT_TRUE(clock.receivedReports().empty());
-}
-
 }  // namespace
 }  // namespace tarnwell::testing
