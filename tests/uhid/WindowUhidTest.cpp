@@ -57,8 +57,9 @@ protected:
         ASSERT_TRUE(uhidclock::eventually(
             [&] { return backend.enumerate(DeviceVendorId, DeviceProductId).size() == clockCount; },
             kAppearTimeout));
+        // The real pauses before device requests: the clock is real here too.
         window = std::make_unique<frmMain>(
-            backend, [](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); },
+            backend, frmMain::DeviceWait{},
             [this](QWidget&, const QString&, const QString& text) { warnings << text; });
         QObject::connect(control<QTimer>("Timer"), &QTimer::timeout, [this] { ++ticks; });
         window->Form_Load();
