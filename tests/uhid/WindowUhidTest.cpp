@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QTimer>
 
+#include <algorithm>
 #include <thread>
 
 #include "UhidClockProcess.h"
@@ -163,6 +164,39 @@ TEST_F(WindowOnUhid, OutputSwitchReachesTheClockAndIsReadBack) {
     ASSERT_TRUE(showsReadyClock());
     EXPECT_FALSE(control<QCheckBox>("OUT1EN")->isChecked());
     EXPECT_TRUE(control<QCheckBox>("OUT2EN")->isChecked());
+}
+
+TEST_F(WindowOnUhid, FindFor10MHzProgramsTheClockTwice) {
+    UhidClockProcess rig({"UHID-W1"});
+    ASSERT_TRUE(rig.running());
+    startWindow(1);
+    ASSERT_TRUE(showsReadyClock());
+    ASSERT_TRUE(rig.request("clear-log UHID-W1").ok);
+
+    control<QLineEdit>("Out1Freq")->setText("10000000");
+    window->FindFreq_Click();
+
+    const std::vector<LoggedReport> programmed =
+        setFeatureReports(rig.log("UHID-W1"), CommandCode::CmdSetFrequency);
+    ASSERT_EQ(programmed.size(), 2u);
+    EXPECT_EQ(programmed[0], programmed[1]);
+    const std::vector<std::uint8_t>& report = programmed[0].bytes;
+    ASSERT_EQ(report.size(), 65u);
+    // 4687500 Hz reference, N31 5, N2_HS 11, N2_LS 512, N1_HS 11, NC1_LS = NC2_LS = 48.
+    const std::vector<std::uint8_t> settings = {0x8C, 0x86, 0x47, 4, 0, 0,  7, 0xFF, 0x01,
+                                                0x00, 7,    47,   0, 0, 47, 0, 0};
+    EXPECT_EQ(std::vector<std::uint8_t>(report.begin() + 2, report.begin() + 19), settings);
+    EXPECT_TRUE(std::all_of(report.begin() + 21, report.end(), [](auto b) { return b == 0; }));
+    EXPECT_EQ(text("Out1Freq"), "10000000");
+    EXPECT_TRUE(warnings.isEmpty());
+
+    // The clock keeps the setting: reading it again shows what Find chose.
+    window->SerNo_Click();
+    ASSERT_TRUE(showsReadyClock());
+    EXPECT_EQ(text("GPS"), "4687500");
+    EXPECT_EQ(text("N31"), "5");
+    EXPECT_EQ(text("N2_LS"), "512");
+    EXPECT_EQ(text("Out1Freq"), "10000000");
 }
 
 TEST_F(WindowOnUhid, UnplugEmptiesTheWindowWithinOnePollAndReplugRestoresIt) {
