@@ -1,0 +1,57 @@
+#include "DemoScreenshots.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+
+#include <chrono>
+#include <cstdio>
+
+#include "Demo.h"
+
+namespace tarnwell::demo {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Long enough for the windows to be mapped and painted, and for three or so status polls.
+constexpr auto kSettleBeforeFind = 500ms;
+constexpr auto kPollsAfterFind = 1600ms;
+
+bool save(QWidget& widget, const QDir& folder, const QString& name) {
+    const QString path = folder.filePath(name);
+    if (widget.grab().save(path))
+        return true;
+    std::fprintf(stderr, "tarnwell-demo: cannot write %s\n", qPrintable(path));
+    return false;
+}
+
+void findTenMegahertz(frmMain& window) {
+    auto* out1 = window.findChild<QLineEdit*>(QStringLiteral("Out1Freq"));
+    auto* find = window.findChild<QPushButton*>(QStringLiteral("FindFreq"));
+    if (!out1 || !find)
+        return;
+    out1->setText(QStringLiteral("10000000"));
+    find->click();
+}
+
+}  // namespace
+
+void takeScreenshots(Demo& demo, const QString& folder) {
+    QTimer::singleShot(kSettleBeforeFind, &demo.window(), [&demo, folder] {
+        findTenMegahertz(demo.window());
+        QTimer::singleShot(kPollsAfterFind, &demo.window(), [&demo, folder] {
+            const QDir target(folder);
+            const bool saved = target.mkpath(QStringLiteral(".")) &&
+                               save(demo.window(), target, QStringLiteral("demo-main.png")) &&
+                               save(demo.simulator(), target, QStringLiteral("demo-simulator.png"));
+            QApplication::exit(saved ? 0 : 1);
+        });
+    });
+}
+
+}  // namespace tarnwell::demo
