@@ -46,8 +46,15 @@ YieldingSearch searchYieldingEvery(double out1Frequency, std::chrono::millisecon
     return search;
 }
 
+// Text, zero and negatives are no frequency; below 1 Hz the search's loop bounds would leave the
+// 32-bit range. Everything else is searched: a frequency outside the dividers' reach ends in the
+// "Not found" message like any other frequency without an exact setting.
+constexpr double kLowestAcceptedFrequency = 1.0;
+
 QString out1FrequencyHint(NumberLocale locale) {
-    return QStringLiteral("Type the output 1 frequency in Hz, a number from %1 to %2.")
+    return QStringLiteral(
+               "Type the output 1 frequency in Hz, a number of at least 1. The clock reaches %1 "
+               "to %2 Hz.")
         .arg(latin1Text(formatNumber(std::ceil(kLowestSearchableFrequency), locale)),
              latin1Text(formatNumber(std::floor(kHighestSearchableFrequency), locale)));
 }
@@ -60,7 +67,7 @@ void frmMain::FindFreq_Click() {
     if (SearchRunning)
         return;
     const std::optional<double> wanted = boxNumber(Out1Freq);
-    if (!wanted || !isSearchableFrequency(*wanted)) {
+    if (!wanted || !(*wanted >= kLowestAcceptedFrequency)) {
         ShowWarning(*this, QStringLiteral("Find"), out1FrequencyHint(Locale));
         return;
     }

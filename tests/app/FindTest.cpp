@@ -87,26 +87,30 @@ TEST_F(FindTest, TwentyFiveMegahertzWithTheWideBandwidth) {
 TEST_F(FindTest, NoSolutionWarnsAndSendsNothing) {
     VirtualClock& clock = addClock(u"A");
     start();
-    find("1234567.891");  // searchable, but no exact setting exists
-    EXPECT_EQ(warnings,
-              std::vector<QString>{"Not found: Failed to find settings for 1234567.891 Hz"});
-    EXPECT_EQ(text("Label13"), "Not Found");
-    EXPECT_EQ(text("SetFreq"), "Update");
-    EXPECT_FALSE(enabled("SetFreq"));
+    // In the dividers' reach but without an exact setting; out of their reach at either end.
+    for (const char* wanted : {"1234567.891", "123", "364", "812500001", "1E300"}) {
+        warnings.clear();
+        find(wanted);
+        EXPECT_EQ(warnings, std::vector<QString>{"Not found: Failed to find settings for " +
+                                                 QString(wanted) + " Hz"});
+        EXPECT_EQ(text("Label13"), "Not Found");
+        EXPECT_EQ(text("SetFreq"), "Update");
+        EXPECT_FALSE(enabled("SetFreq"));
+        EXPECT_FALSE(window().searchRunning());
+    }
     EXPECT_TRUE(clock.receivedReports().empty());
-    EXPECT_FALSE(window().searchRunning());
 }
 
 TEST_F(FindTest, BadOutput1TextIsExplainedAndNothingChanges) {
     VirtualClock& clock = addClock(u"A");
     start();
     const QStringList before = settingBoxes() << items("OUT2") << items("PhaseBox");
-    for (const char* bad : {"", "ten", "0", "-10000000", "123", "364", "812500001", "1E300"}) {
+    for (const char* bad : {"", "ten", "0", "-10000000", "0.5", "1E-300"}) {
         warnings.clear();
         find(bad);
         EXPECT_EQ(warnings,
-                  std::vector<QString>{"Find: Type the output 1 frequency in Hz, a number "
-                                       "from 365 to 812500000."})
+                  std::vector<QString>{"Find: Type the output 1 frequency in Hz, a number of at "
+                                       "least 1. The clock reaches 365 to 812500000 Hz."})
             << bad;
         EXPECT_EQ(settingBoxes() << items("OUT2") << items("PhaseBox"), before) << bad;
         EXPECT_EQ(text("SetFreq"), "Update");
@@ -115,7 +119,7 @@ TEST_F(FindTest, BadOutput1TextIsExplainedAndNothingChanges) {
     }
     EXPECT_TRUE(clock.receivedReports().empty());
 
-    // Both ends of the range the message names can be found.
+    // Both ends of the reach the message names can be found.
     warnings.clear();
     for (const char* edge : {"365", "812500000"})
         find(edge);
