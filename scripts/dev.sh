@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine for Tarnwell, builds it, and then runs the tool or every test.
 #   scripts/dev.sh run     install what is needed, build, start the window
-#   scripts/dev.sh test    install what is needed, build, run every test
+#   scripts/dev.sh test    install what is needed, build, run every test: the unit and window
+#                          tests, the same under AddressSanitizer and UBSan, a short fuzzing run,
+#                          and (as root) the tests against the kernel's HID stack inside a small VM
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libhidapi-dev libudev-dev
           libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation)
+# Only the tests need these: clang's libFuzzer, and qemu with busybox for the VM.
+test_packages=(clang libclang-rt-14-dev qemu-system-x86 busybox-static cpio xz-utils)
 
 install_packages() {
     local missing=()
-    for p in "${packages[@]}"; do
+    for p in "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
@@ -31,14 +35,21 @@ build() {
 
 case "${1:-}" in
     run)
-        install_packages
+        install_packages "${packages[@]}"
         build
         exec build/bin/tarnwell
         ;;
     test)
-        install_packages
+        install_packages "${packages[@]}" "${test_packages[@]}"
         build
         ctest --test-dir build --output-on-failure -j "$(nproc)"
+        scripts/sanitize-tests.sh build-asan
+        scripts/fuzz.sh 8
+        if [ "$(id -u)" -eq 0 ]; then
+            scripts/uhid-vm/run.sh build
+        else
+            echo "Skipping the tests on the kernel's HID stack: they boot a VM and need root." >&2
+        fi
         ;;
     *)
         echo "usage: scripts/dev.sh run|test" >&2
