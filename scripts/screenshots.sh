@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Draws the documentation's pictures of the demo on a virtual X display:
+#   docs/demo-main.png       the window after a 10 MHz Find on the simulated clock
+#   docs/demo-simulator.png  the "Clock simulator" window beside it
+# Usage: scripts/screenshots.sh [build folder, default build]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build="${1:-build}"
+
+packages=(xvfb xauth fonts-liberation)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    if [ "$(id -u)" -eq 0 ]; then
+        apt-get update
+        DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
+    else
+        echo "The pictures need these Debian packages. Install them with:" >&2
+        echo "  sudo apt-get install -y ${missing[*]}" >&2
+        exit 1
+    fi
+fi
+
+[ -f "$build/CMakeCache.txt" ] || cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$build" --target tarnwell-demo
+
+# A fixed locale and style, so the pictures do not depend on who draws them.
+LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb QT_STYLE_OVERRIDE=Fusion \
+    xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
+    "$build/bin/tarnwell-demo" --screenshot-dir docs
+echo "Wrote docs/demo-main.png and docs/demo-simulator.png"
