@@ -28,8 +28,9 @@ struct SearchProgress {
     int n2hs = 0;
 };
 
-// Called often while the search runs (at least at every change of N1_HS, NC or N2_HS that the
-// search visits); returning false cancels the search.
+// Called while the search runs, at least at every (pass, N1_HS, NC, N2_HS) the search works on and
+// also now and then while it skips NC values; returning false cancels the search. The search
+// skips every NC that cannot yield a setting, so the reported values jump.
 using SearchProgressCallback = std::function<bool(const SearchProgress&)>;
 
 enum class SearchOutcome { Found, NotFound, Cancelled };
@@ -44,8 +45,11 @@ struct SearchResult {
 SearchResult findDividers(double out1Frequency, const SearchProgressCallback& progress = {});
 
 // The output-1 frequencies the divider ranges can reach at all (the wide pass's oscillator range
-// over N1_HS 4..11 and NC 2..1048576). Outside this range no search can succeed.
-inline constexpr double kLowestSearchableFrequency = 4200000000.0 / (11.0 * 1048576.0);
+// over N1_HS 4..11 and NC 2..1048576); no frequency outside them can ever be accepted. The lower
+// end is lowered by a hair so that rounding in f1 x N1_HS x NC cannot carry a frequency just below
+// it into range; at the upper end f1 x 4 x 2 is exact, so 812.5 MHz itself is the limit.
+inline constexpr double kLowestSearchableFrequency =
+    4200000000.0 / (11.0 * 1048576.0) * (1 - 1e-12);
 inline constexpr double kHighestSearchableFrequency = 6500000000.0 / (4.0 * 2.0);
 bool isSearchableFrequency(double out1Frequency);
 
