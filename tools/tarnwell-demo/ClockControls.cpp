@@ -8,6 +8,7 @@
 #include <QSpinBox>
 #include <QTime>
 
+#include <cstdint>
 #include <limits>
 #include <utility>
 

@@ -1,6 +1,8 @@
 #include "DemoClocks.h"
 
+#include <cstdint>
 #include <string>
+#include <utility>
 
 #include "planning/PllSettings.h"
 
