@@ -32,7 +32,13 @@ std::string identityText(std::u16string_view utf16) {
 }
 
 std::string firmwareVersionText(std::uint16_t releaseNumber) {
-    return " " + toText(releaseNumber >> 8, 10) + "." + toText(releaseNumber & 0xFFu, 16);
+    // Appended piece by piece: g++ 12 at -O3 reports a false -Wrestrict on a chain of
+    // operator+ that starts with a string literal.
+    std::string text = " ";
+    text += toText(releaseNumber >> 8, 10);
+    text += '.';
+    text += toText(releaseNumber & 0xFFu, 16);
+    return text;
 }
 
 }  // namespace tarnwell
