@@ -1,0 +1,133 @@
+#include "PlanCommand.h"
+
+#include <cmath>
+#include <optional>
+#include <ostream>
+#include <vector>
+
+#include "common/NumberText.h"
+#include "planning/PllModel.h"
+
+namespace tarnwell::plan {
+
+namespace {
+
+constexpr int kExitRefused = 2;
+constexpr int kBandwidthWithoutSerial = 15;
+
+constexpr std::string_view kUsage =
+    R"(Usage: tarnwell-plan [--serial SERIAL] HZ...
+
+Finds the PLL divider setting that makes output 1 of the clock run at HZ (in Hz, with '.' as the
+decimal point) and prints one line per frequency, in the order given:
+
+  HZ: found preferred GPS=4687500 N31=5 N2_HS=11 N2_LS=512 N1_HS=11 NC1_LS=48 NC2_LS=48 BW=15 F3=937500 Fosc=5.28
+  HZ: not found
+
+  preferred, wide  the search pass that found it; wide means nothing fits the preferred,
+                   narrower oscillator and phase-detector ranges
+  GPS              GPS reference frequency the clock is to be given, Hz
+  N31              input divider: F3 = GPS / N31
+  N2_HS, N2_LS     feedback dividers: Fosc = F3 x N2_HS x N2_LS
+  N1_HS, NC1_LS    output dividers: output 1 = Fosc / (N1_HS x NC1_LS)
+  NC2_LS           output-2 divider, set equal to NC1_LS
+  BW               bandwidth code for the clock's serial number, 15 without --serial
+  F3               phase-detector frequency in whole Hz, cut (not rounded)
+  Fosc             oscillator frequency in GHz, cut to four decimals
+
+Options:
+  --serial SERIAL  the clock's serial number; its second character chooses BW
+  --help           show this text
+
+Exit status: 0, or 2 when an argument is not a positive number (the others are still answered).
+)";
+
+struct Arguments {
+    bool help = false;
+    std::optional<std::string_view> serial;
+    std::vector<std::string_view> frequencies;
+    std::vector<std::string> complaints;
+};
+
+Arguments parseArguments(std::span<const std::string_view> args) {
+    constexpr std::string_view kSerialOption = "--serial";
+    constexpr std::string_view kSerialPrefix = "--serial=";
+    Arguments parsed;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            parsed.help = true;
+        } else if (arg == kSerialOption) {
+            if (i + 1 < args.size())
+                parsed.serial = args[++i];
+            else
+                parsed.complaints.push_back("--serial needs a serial number");
+        } else if (arg.starts_with(kSerialPrefix)) {
+            parsed.serial = arg.substr(kSerialPrefix.size());
+        } else {
+            parsed.frequencies.push_back(arg);
+        }
+    }
+    return parsed;
+}
+
+std::optional<double> positiveFrequency(std::string_view text) {
+    const std::optional<double> value = parseNumber(text, NumberLocale{'.'});
+    if (!value || !(*value > 0) || !std::isfinite(*value))
+        return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+std::string planLine(std::string_view frequencyText, const SearchResult& result, int bandwidth) {
+    std::string line(frequencyText);
+    if (result.outcome != SearchOutcome::Found || !result.plan)
+        return line + ": not found";
+    const DividerPlan& p = *result.plan;
+    const auto gps = static_cast<double>(p.reference);
+    const std::string nc = std::to_string(p.nc);
+    line += p.pass == SearchPass::Preferred ? ": found preferred" : ": found wide";
+    line += " GPS=" + std::to_string(p.reference);
+    line += " N31=" + std::to_string(p.n31);
+    line += " N2_HS=" + std::to_string(p.n2hs);
+    line += " N2_LS=" + std::to_string(p.n2ls);
+    line += " N1_HS=" + std::to_string(p.n1hs);
+    line += " NC1_LS=" + nc;
+    line += " NC2_LS=" + nc;
+    line += " BW=" + std::to_string(bandwidth);
+    line += " F3=" + formatNumber(f3Readout(gps, p.n31));
+    line += " Fosc=" + formatNumber(foscReadoutGHz(gps, p.n31, p.n2hs, p.n2ls));
+    return line;
+}
+
+int runPlan(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
+    const Arguments parsed = parseArguments(args);
+    if (parsed.help) {
+        out << kUsage;
+        return 0;
+    }
+    int status = 0;
+    for (const std::string& complaint : parsed.complaints) {
+        err << "tarnwell-plan: " << complaint << '\n';
+        status = kExitRefused;
+    }
+    if (parsed.frequencies.empty() && parsed.complaints.empty()) {
+        err << "tarnwell-plan: no frequency given; see tarnwell-plan --help\n";
+        return kExitRefused;
+    }
+    const int bandwidth =
+        parsed.serial ? bandwidthCodeForSerial(*parsed.serial) : kBandwidthWithoutSerial;
+    for (const std::string_view text : parsed.frequencies) {
+        const std::optional<double> hz = positiveFrequency(text);
+        if (!hz) {
+            err << "tarnwell-plan: \"" << text << "\" is not a positive frequency in Hz\n";
+            status = kExitRefused;
+            continue;
+        }
+        out << planLine(text, findDividers(*hz), bandwidth) << '\n';
+    }
+    return status;
+}
+
+}  // namespace tarnwell::plan
