@@ -15,6 +15,7 @@ constexpr std::array kTargets{
     FuzzTarget{"divider_clamp", fuzzDividerClamp},
     FuzzTarget{"register_text", fuzzRegisterText},
     FuzzTarget{"pll_settings", fuzzPllSettings},
+    FuzzTarget{"divider_search", fuzzDividerSearch},
 };
 
 }  // namespace

@@ -17,6 +17,7 @@ int fuzzNumberText(const std::uint8_t* data, std::size_t size);
 int fuzzDividerClamp(const std::uint8_t* data, std::size_t size);
 int fuzzRegisterText(const std::uint8_t* data, std::size_t size);
 int fuzzPllSettings(const std::uint8_t* data, std::size_t size);
+int fuzzDividerSearch(const std::uint8_t* data, std::size_t size);
 
 using FuzzEntry = int (*)(const std::uint8_t*, std::size_t);
 
