@@ -9,7 +9,8 @@
 #endif
 
 #ifdef TARNWELL_HEAP_FROM_ASAN
-#include <sanitizer/allocator_interface.h>
+// From the sanitizer runtime's allocator interface; g++ ships the runtime but not its header.
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #else
 #include <malloc.h>
 #endif
@@ -20,7 +21,9 @@ std::size_t heapInUse() {
 #ifdef TARNWELL_HEAP_FROM_ASAN
     return __sanitizer_get_current_allocated_bytes();
 #else
-    return mallinfo2().uordblks;
+    // Large blocks may come from mmap or from the heap, depending on what was freed before.
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
 #endif
 }
 

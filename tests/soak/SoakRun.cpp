@@ -72,6 +72,12 @@ const std::array<ClockPlan, 4> kClockPlans{{
     {u"A1000001", 65, 65, {10000000, 1000, 10, 51234, 5, 100, 200, 0, 3}},
 }};
 
+ClockState initialState(const ClockPlan& plan) {
+    ClockState state;
+    state.pllSettings = encodePllSettings(plan.pll).bytes;
+    return state;
+}
+
 // Frequencies Find is given besides whatever the box holds: the documented ones, low ones whose
 // output-2 lists need paging, fractions, one that finds nothing, texts the search refuses, and
 // values beyond what any divider reaches.
@@ -119,8 +125,7 @@ SoakRun::SoakRun(std::uint64_t seed)
         spec.serial = plan.serial;
         spec.featureReportLength = plan.featureReportLength;
         spec.inputReportLength = plan.inputReportLength;
-        VirtualClock& clock = clocks_.addClock(spec);
-        clock.state().pllSettings = encodePllSettings(plan.pll).bytes;
+        clocks_.addClock(spec).state() = initialState(plan);
     }
     runHearingWarnings = this;
     previousMessageHandler = qInstallMessageHandler(hearMessage);
@@ -342,7 +347,7 @@ void SoakRun::note(std::string problem) {
     figures_.problems.push_back(currentEvent_ + ": " + problem + context);
 }
 
-std::pair<WindowState, WindowState> SoakRun::settleAndCompare() {
+void SoakRun::settle() {
     currentEvent_ = "settling";
     for (const auto& clock : clocks_.clocks()) {
         clock->plugIn();
@@ -367,7 +372,26 @@ std::pair<WindowState, WindowState> SoakRun::settleAndCompare() {
     window_->Timer_Timer();  // reconnects and reads the configuration
     window_->Timer_Timer();  // reads the status
     QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
+void SoakRun::returnToStart() {
+    for (std::size_t i = 0; i < kClockPlans.size(); ++i)
+        clocks_.clocks()[i]->state() = initialState(kClockPlans[i]);
+    settle();
+    for (const char* typed : {"REG", "DATA"})
+        window_->findChild<QLineEdit*>(QString::fromLatin1(typed))->clear();
+    // The longest output-2 list there is, then a short one: the window's page store keeps the
+    // room of its longest list, so it holds the same room at every return.
+    for (const char* wanted : {"365", "10000000"}) {
+        window_->findChild<QLineEdit*>(QStringLiteral("Out1Freq"))
+            ->setText(QString::fromLatin1(wanted));
+        userClick("FindFreq");
+    }
+    settle();
+}
+
+std::pair<WindowState, WindowState> SoakRun::compareWithFreshWindow() {
     VirtualClockBackend sameClocks;
     for (const auto& clock : clocks_.clocks())
         sameClocks.addClock(clock->spec()).state() = clock->state();
