@@ -22,6 +22,11 @@ if [ ${#targets[@]} -eq 0 ]; then
     targets=($(cd fuzz/corpus && ls -d */ | tr -d /))
 fi
 
+if ! command -v clang++ >/dev/null; then
+    echo "fuzzing needs clang: apt-get install clang libclang-rt-14-dev" >&2
+    exit 2
+fi
+
 dir=build-fuzz
 cmake -S . -B "$dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTARNWELL_FUZZ=ON -DTARNWELL_BUILD_WINDOW=OFF -DTARNWELL_BUILD_TESTS=OFF \
