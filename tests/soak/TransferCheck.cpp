@@ -5,8 +5,11 @@
 #include <QLineEdit>
 
 #include <algorithm>
-#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <optional>
+#include <span>
 
 #include "commands/CommandPayloads.h"
 #include "commands/RegisterText.h"
@@ -22,7 +25,10 @@ namespace {
 template <typename Control>
 Control& control(frmMain& window, const char* name) {
     auto* found = window.findChild<Control*>(QString::fromLatin1(name));
-    Q_ASSERT(found);
+    if (!found) {
+        std::fprintf(stderr, "the window has no control named %s\n", name);
+        std::abort();
+    }
     return *found;
 }
 
