@@ -182,6 +182,7 @@ std::optional<Acceptance> firstAcceptedOfNc(const NcContext& c) {
             const std::uint64_t d = x / ref;
             for (int h = kHighestN2; h >= kLowestN2; --h) {
                 const Candidate candidate{h, static_cast<std::int64_t>(d / h), r};
+                // Smaller N2_HS values of this D come later still.
                 if (best && !candidate.precedes(best->candidate))
                     return;
                 if (d % static_cast<std::uint64_t>(2 * h) != 0 ||

@@ -40,7 +40,9 @@ struct SearchResult {
     std::optional<DividerPlan> plan;  // set when Found
 };
 
-// The first setting, in the documented two-pass enumeration order, that is exact and accepted.
+// The first setting that is exact and accepted, in the order of the two-pass enumeration: preferred
+// pass first, then N1_HS descending, NC ascending, N2_HS descending, N2_LS ascending, N31
+// descending. The answer is that of walking every loop; the loops themselves are not walked.
 // Any double is answered (NaN, infinities, zero and negatives find nothing) without hanging.
 SearchResult findDividers(double out1Frequency, const SearchProgressCallback& progress = {});
 
