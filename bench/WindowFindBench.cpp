@@ -6,22 +6,12 @@
 
 #include <memory>
 
+#include "OffscreenApplication.h"
 #include "app/frmMain.h"
 #include "device/VirtualClockBackend.h"
 
 namespace tarnwell {
 namespace {
-
-void ensureApplication() {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "tarnwell-bench";
-    static char* argv[] = {name, nullptr};
-    // Lives until the process ends.
-    static auto* instance = new QApplication(argc, argv);
-    Q_UNUSED(instance);
-}
 
 // The window on one virtual clock, loaded and shown.
 struct LoadedWindow {
@@ -46,7 +36,7 @@ std::size_t setFrequencyReportCount(const VirtualClock& clock) {
 
 // From the click on Find to its return, by which both command-4 reports have been sent.
 void FindTenMegahertzUntilProgrammed(benchmark::State& state) {
-    ensureApplication();
+    testing::ensureOffscreenApplication();
     LoadedWindow w;
     w.control<QLineEdit>("Out1Freq")->setText(QStringLiteral("10000000"));
     auto* find = w.control<QPushButton>("FindFreq");
@@ -60,7 +50,7 @@ BENCHMARK(FindTenMegahertzUntilProgrammed)->Unit(benchmark::kMillisecond);
 // One click of a page button on a list of 98101 output-2 values (k = 98100), between two full
 // pages of 32701 entries, including the events the refill leaves for the window.
 void PageOutput2ListOfFourPages(benchmark::State& state) {
-    ensureApplication();
+    testing::ensureOffscreenApplication();
     LoadedWindow w;
     constexpr int kNc = 196202;
     for (const char* box : {"NC1_LS", "NC2_LS"})

@@ -1,5 +1,7 @@
 #include "WindowFixture.h"
 
+#include "OffscreenApplication.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
@@ -7,25 +9,8 @@
 
 namespace tarnwell::testing {
 
-namespace {
-
-void ensureApplication() {
-    if (QApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "tarnwell-tests";
-    static char* argv[] = {name, nullptr};
-    // Lives until the process ends: windows of every test use it.
-    static auto* application = new QApplication(argc, argv);
-    Q_UNUSED(application);
-}
-
-}  // namespace
-
 WindowFixture::WindowFixture() {
-    ensureApplication();
+    ensureOffscreenApplication();
 }
 
 WindowFixture::~WindowFixture() = default;

@@ -12,27 +12,16 @@
 #include <gtest/gtest.h>
 
 #include "Demo.h"
+#include "OffscreenApplication.h"
 
 namespace tarnwell::demo {
 namespace {
-
-void ensureApplication() {
-    if (QApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "tarnwell-demo-tests";
-    static char* argv[] = {name, nullptr};
-    static auto* application = new QApplication(argc, argv);
-    Q_UNUSED(application);
-}
 
 // The demo as the program starts it, with the window's pauses skipped and its warning boxes
 // recorded. Clock 1 is T5240342, clock 2 is TW240117, the one the window opens first.
 class DemoWiringTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { ensureApplication(); }
+    static void SetUpTestSuite() { tarnwell::testing::ensureOffscreenApplication(); }
 
     DemoWiringTest()
         : demo([](std::chrono::milliseconds) {},

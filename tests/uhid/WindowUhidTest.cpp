@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <thread>
 
+#include "OffscreenApplication.h"
 #include "UhidClockProcess.h"
 #include "app/frmMain.h"
 #include "device/FeatureReport.h"
@@ -29,22 +30,13 @@ constexpr auto kAppearTimeout = 5s;
 // Reconnection runs on the 250 ms poll; emulation without KVM makes every step slower.
 constexpr auto kReconnectTimeout = 10s;
 
-void ensureApplication() {
-    static int argc = 1;
-    static char name[] = "test_uhid_window";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: tearing Qt down during exit, after its own globals, crashes.
-    static auto* application = new QApplication(argc, argv);
-    (void)application;
-}
-
 class WindowOnUhid : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!uhidclock::uhidAvailable()) {
             GTEST_SKIP() << "needs /dev/uhid: runs inside the VM of scripts/uhid-vm/run.sh";
         }
-        ensureApplication();
+        tarnwell::testing::ensureOffscreenApplication();
     }
 
     void TearDown() override {
