@@ -1,5 +1,3 @@
-#include <QApplication>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -12,6 +10,7 @@
 #include <vector>
 
 #include "HeapInUse.h"
+#include "OffscreenApplication.h"
 #include "SoakRun.h"
 
 namespace tarnwell::soak {
@@ -32,16 +31,6 @@ constexpr std::uint64_t kCheckpoints = 10;
 std::uint64_t environmentNumber(const char* name, std::uint64_t fallback) {
     const char* text = std::getenv(name);
     return text && *text ? std::strtoull(text, nullptr, 10) : fallback;
-}
-
-void ensureApplication() {
-    if (QApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "tarnwell-soak";
-    static char* argv[] = {name, nullptr};
-    static auto* application = new QApplication(argc, argv);
-    Q_UNUSED(application);
 }
 
 void printFigures(const SoakRun& run, std::uint64_t seed, double seconds,
@@ -69,7 +58,7 @@ void printFigures(const SoakRun& run, std::uint64_t seed, double seconds,
 // handler fails, memory stays flat, and once the clocks are back the window shows exactly what
 // a freshly started one shows.
 TEST(Soak, WindowHoldsItsPromisesThroughARandomSequence) {
-    ensureApplication();
+    testing::ensureOffscreenApplication();
     const std::uint64_t seed = environmentNumber("TARNWELL_SOAK_SEED", kDefaultSeed);
     const std::uint64_t events = environmentNumber("TARNWELL_SOAK_EVENTS", kDefaultEvents);
     const auto started = std::chrono::steady_clock::now();
