@@ -12,21 +12,7 @@ packages=(g++ cmake ninja-build pkg-config qt6-base-dev libhidapi-dev libudev-de
 # Only the tests need these: clang's libFuzzer, and qemu with busybox for the VM.
 test_packages=(clang libclang-rt-14-dev qemu-system-x86 busybox-static cpio xz-utils)
 
-install_packages() {
-    local missing=()
-    for p in "$@"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-    done
-    [ ${#missing[@]} -eq 0 ] && return 0
-    if [ "$(id -u)" -eq 0 ]; then
-        apt-get update
-        DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
-    else
-        echo "Tarnwell needs these Debian packages. Install them with:" >&2
-        echo "  sudo apt-get install -y ${missing[*]}" >&2
-        exit 1
-    fi
-}
+. scripts/debian-packages.sh
 
 build() {
     cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -35,12 +21,12 @@ build() {
 
 case "${1:-}" in
     run)
-        install_packages "${packages[@]}"
+        ensure_debian_packages Tarnwell "${packages[@]}"
         build
         exec build/bin/tarnwell
         ;;
     test)
-        install_packages "${packages[@]}" "${test_packages[@]}"
+        ensure_debian_packages Tarnwell "${packages[@]}" "${test_packages[@]}"
         build
         ctest --test-dir build --output-on-failure -j "$(nproc)"
         scripts/sanitize-tests.sh build-asan

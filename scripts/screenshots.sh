@@ -7,21 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
 
-packages=(xvfb xauth fonts-liberation)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    if [ "$(id -u)" -eq 0 ]; then
-        apt-get update
-        DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
-    else
-        echo "The pictures need these Debian packages. Install them with:" >&2
-        echo "  sudo apt-get install -y ${missing[*]}" >&2
-        exit 1
-    fi
-fi
+. scripts/debian-packages.sh
+ensure_debian_packages "Drawing the pictures" xvfb xauth fonts-liberation
 
 [ -f "$build/CMakeCache.txt" ] || cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" --target tarnwell-demo

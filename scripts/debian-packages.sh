@@ -1,0 +1,20 @@
+# Sourced by the scripts here: installs the Debian packages a script needs that are missing. As
+# root it installs them; otherwise it prints the sudo line to run and exits.
+#   ensure_debian_packages "what needs them" PACKAGE...
+ensure_debian_packages() {
+    local purpose=$1
+    shift
+    local missing=() p
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -eq 0 ]; then
+        apt-get update
+        DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
+    else
+        echo "$purpose needs these Debian packages. Install them with:" >&2
+        echo "  sudo apt-get install -y ${missing[*]}" >&2
+        exit 1
+    fi
+}
