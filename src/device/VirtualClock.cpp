@@ -13,11 +13,11 @@ std::string virtualPath(std::size_t id, std::uint64_t plugGeneration) {
 
 }  // namespace
 
-VirtualClock::VirtualClock(VirtualClockSpec spec, std::size_t id)
-    : spec_(std::move(spec)),
+VirtualClock::VirtualClock(VirtualClockDescription description, std::size_t id)
+    : description_(std::move(description)),
       id_(id),
       path_(virtualPath(id_, plugGeneration_)),
-      model_(spec_.featureReportLength, spec_.inputReportLength) {}
+      model_(description_.featureReportLength, description_.inputReportLength) {}
 
 VirtualClock::~VirtualClock() = default;
 

@@ -15,7 +15,7 @@
 namespace tarnwell {
 
 // What the operating system would tell about a clock, and the report lengths it declares.
-struct VirtualClockSpec {
+struct VirtualClockDescription {
     std::uint16_t vendorId = DeviceVendorId;
     std::uint16_t productId = DeviceProductId;
     std::optional<std::u16string> serial = u"VC000001";  // nothing: the serial query fails
@@ -31,7 +31,7 @@ struct VirtualClockSpec {
 enum class InputReportMode { Continuous, OnRequest };
 
 // One-shot faults: the next call of that kind fails, later ones work again. StringQuery is the
-// manufacturer or product query; a serial that cannot be read is VirtualClockSpec::serial =
+// manufacturer or product query; a serial that cannot be read is VirtualClockDescription::serial =
 // nothing.
 enum class VirtualFault { Open, SendFeature, GetFeature, StringQuery, ReadInput };
 
@@ -46,12 +46,12 @@ public:
     static constexpr std::size_t kInputQueueDepth = 64;
 
     // The id tells clocks apart in their paths.
-    VirtualClock(VirtualClockSpec spec, std::size_t id);
+    VirtualClock(VirtualClockDescription description, std::size_t id);
     ~VirtualClock();
     VirtualClock(const VirtualClock&) = delete;
     VirtualClock& operator=(const VirtualClock&) = delete;
 
-    const VirtualClockSpec& spec() const { return spec_; }
+    const VirtualClockDescription& description() const { return description_; }
     ClockModel& model() { return model_; }
     const ClockModel& model() const { return model_; }
     ClockState& state() { return model_.state(); }
@@ -88,7 +88,7 @@ private:
     bool takeFault(VirtualFault fault) { return pendingFaults_.erase(fault) > 0; }
     std::shared_ptr<InputQueue> attachInputQueue();
 
-    VirtualClockSpec spec_;
+    VirtualClockDescription description_;
     std::size_t id_;
     std::uint64_t plugGeneration_ = 0;  // before path_, which is made from it
     std::string path_;

@@ -12,8 +12,8 @@ public:
     explicit VirtualClockHandle(const std::shared_ptr<VirtualClock>& clock)
         : clock_(clock),
           plugGeneration_(clock->plugGeneration_),
-          featureReportLength_(clock->spec_.featureReportLength),
-          inputReportLength_(clock->spec_.inputReportLength),
+          featureReportLength_(clock->description_.featureReportLength),
+          inputReportLength_(clock->description_.inputReportLength),
           inputQueue_(clock->attachInputQueue()) {}
 
     std::size_t featureReportLength() const override { return featureReportLength_; }
@@ -60,12 +60,12 @@ public:
 
     std::optional<std::u16string> manufacturer() override {
         const auto clock = liveClock(VirtualFault::StringQuery);
-        return clock ? clock->spec_.manufacturer : std::nullopt;
+        return clock ? clock->description_.manufacturer : std::nullopt;
     }
 
     std::optional<std::u16string> product() override {
         const auto clock = liveClock(VirtualFault::StringQuery);
-        return clock ? clock->spec_.product : std::nullopt;
+        return clock ? clock->description_.product : std::nullopt;
     }
 
 private:
@@ -86,8 +86,8 @@ private:
     std::shared_ptr<VirtualClock::InputQueue> inputQueue_;
 };
 
-VirtualClock& VirtualClockBackend::addClock(VirtualClockSpec spec) {
-    clocks_.push_back(std::make_shared<VirtualClock>(std::move(spec), nextClockId_++));
+VirtualClock& VirtualClockBackend::addClock(VirtualClockDescription description) {
+    clocks_.push_back(std::make_shared<VirtualClock>(std::move(description), nextClockId_++));
     return *clocks_.back();
 }
 
@@ -104,13 +104,14 @@ std::vector<HidDeviceInfo> VirtualClockBackend::enumerate(std::uint16_t vendorId
                                                           std::uint16_t productId) {
     std::vector<HidDeviceInfo> found;
     for (const auto& clock : clocks_) {
-        const VirtualClockSpec& spec = clock->spec();
-        if (clock->pluggedIn() && spec.vendorId == vendorId && spec.productId == productId) {
+        const VirtualClockDescription& description = clock->description();
+        if (clock->pluggedIn() && description.vendorId == vendorId &&
+            description.productId == productId) {
             found.push_back({.path = clock->path(),
-                             .vendorId = spec.vendorId,
-                             .productId = spec.productId,
-                             .serial = spec.serial,
-                             .releaseNumber = spec.releaseNumber});
+                             .vendorId = description.vendorId,
+                             .productId = description.productId,
+                             .serial = description.serial,
+                             .releaseNumber = description.releaseNumber});
         }
     }
     return found;

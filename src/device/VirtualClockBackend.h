@@ -17,7 +17,7 @@ class VirtualClockBackend : public HidBackend {
 public:
     // The clock is plugged in at once. The reference stays valid until removeClock() or the
     // backend's end.
-    VirtualClock& addClock(VirtualClockSpec spec = {});
+    VirtualClock& addClock(VirtualClockDescription description = {});
     void removeClock(const VirtualClock& clock);
     const std::vector<std::shared_ptr<VirtualClock>>& clocks() const { return clocks_; }
 

@@ -24,8 +24,9 @@ inline std::vector<ReportBytes> reportsOf(const VirtualClock& clock, CommandCode
 
 // A whole report as the tool must send it: report ID 0, the command, the payload, then zeros up
 // to the virtual clock's feature-report length.
-inline ReportBytes commandReport(CommandCode command, std::initializer_list<std::uint8_t> payload,
-                                 std::size_t length = VirtualClockSpec{}.featureReportLength) {
+inline ReportBytes commandReport(
+    CommandCode command, std::initializer_list<std::uint8_t> payload,
+    std::size_t length = VirtualClockDescription{}.featureReportLength) {
     ReportBytes report{0, static_cast<std::uint8_t>(command)};
     report.insert(report.end(), payload);
     report.resize(length, 0);

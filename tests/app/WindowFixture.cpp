@@ -16,7 +16,7 @@ WindowFixture::WindowFixture() {
 WindowFixture::~WindowFixture() = default;
 
 VirtualClock& WindowFixture::addClock(std::u16string serial, const PllBoxValues* pll) {
-    VirtualClockSpec described;
+    VirtualClockDescription described;
     described.serial = std::move(serial);
     VirtualClock& clock = backend.addClock(std::move(described));
     if (pll)

@@ -15,7 +15,7 @@ int main(int argc, char* argv[]) {
     }
     QApplication application(argc, argv);
     tarnwell::VirtualClockBackend backend;
-    tarnwell::VirtualClockSpec described;
+    tarnwell::VirtualClockDescription described;
     described.serial = u"TW240117";
     backend.addClock(described).state().status = {2, false, false};
     tarnwell::frmMain window(

@@ -36,11 +36,11 @@ TEST_F(ConnectionTest, WithoutClockStartsEmptyAndKeepsSearching) {
 TEST_F(ConnectionTest, ListsClocksInOrderAndOpensTheLast) {
     VirtualClock& first = addClock(u"A1");
     addClock(u"A\u0142\u0100B");  // high bytes dropped; a zero low byte ends the text
-    VirtualClockSpec foreign;
+    VirtualClockDescription foreign;
     foreign.productId = 0x0001;
     VirtualClock& other = backend.addClock(foreign);
     addClock(u"");
-    VirtualClockSpec unreadable;
+    VirtualClockDescription unreadable;
     unreadable.serial.reset();
     backend.addClock(unreadable);
     VirtualClock& last = addClock(u"C3");

@@ -32,7 +32,7 @@ TEST_F(OutputsTest, EnableIdentifyAndDriveSendOneFullReportEach) {
 }
 
 TEST_F(OutputsTest, NothingIsSentWithTheGateShut) {
-    VirtualClockSpec shortReports;
+    VirtualClockDescription shortReports;
     shortReports.featureReportLength = 2;  // too short for any command
     VirtualClock& tooShort = backend.addClock(shortReports);
     start();

@@ -45,7 +45,7 @@ TEST_F(ReadbackTest, FillsTheWindowWithoutSendingAnything) {
 }
 
 TEST_F(ReadbackTest, DriveEnablesAndIdentityAsTheClockGivesThem) {
-    VirtualClockSpec described;
+    VirtualClockDescription described;
     described.manufacturer = std::u16string(u"AB\0C", 4);
     described.product.reset();
     described.releaseNumber = 0x011F;

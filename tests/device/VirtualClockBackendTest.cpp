@@ -12,10 +12,10 @@ using ::testing::ElementsAre;
 
 namespace {
 
-VirtualClockSpec clockWithSerial(std::u16string serial) {
-    VirtualClockSpec spec;
-    spec.serial = std::move(serial);
-    return spec;
+VirtualClockDescription clockWithSerial(std::u16string serial) {
+    VirtualClockDescription description;
+    description.serial = std::move(serial);
+    return description;
 }
 
 std::optional<DeviceConfiguration> readConfiguration(HidDevice& device) {
@@ -32,7 +32,7 @@ std::optional<DeviceConfiguration> readConfiguration(HidDevice& device) {
 TEST(VirtualClockBackend, ListsMatchingPluggedClocksInOrder) {
     VirtualClockBackend backend;
     backend.addClock(clockWithSerial(u"A1"));
-    VirtualClockSpec other = clockWithSerial(u"X9");
+    VirtualClockDescription other = clockWithSerial(u"X9");
     other.productId = 0x0001;
     backend.addClock(other);
     VirtualClock& third = backend.addClock(clockWithSerial(u"C3"));

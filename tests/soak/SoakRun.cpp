@@ -121,11 +121,11 @@ SoakRun::SoakRun(std::uint64_t seed)
       backend_(clocks_, [this](const FeatureTransfer& transfer) { watch(transfer); }),
       locale_(numberLocaleOf(QLocale())) {
     for (const ClockPlan& plan : kClockPlans) {
-        VirtualClockSpec spec;
-        spec.serial = plan.serial;
-        spec.featureReportLength = plan.featureReportLength;
-        spec.inputReportLength = plan.inputReportLength;
-        clocks_.addClock(spec).state() = initialState(plan);
+        VirtualClockDescription description;
+        description.serial = plan.serial;
+        description.featureReportLength = plan.featureReportLength;
+        description.inputReportLength = plan.inputReportLength;
+        clocks_.addClock(description).state() = initialState(plan);
     }
     runHearingWarnings = this;
     previousMessageHandler = qInstallMessageHandler(hearMessage);
@@ -355,7 +355,7 @@ void SoakRun::settle() {
         auto handle = clocks_.open(clock->path());
         if (!handle)
             handle = clocks_.open(clock->path());
-        std::vector<std::uint8_t> buffer(clock->spec().featureReportLength, 0);
+        std::vector<std::uint8_t> buffer(clock->description().featureReportLength, 0);
         for (int attempt = 0; attempt < 2; ++attempt) {
             std::fill(buffer.begin(), buffer.end(), 0);
             handle->getFeatureReport(buffer);
@@ -394,7 +394,7 @@ void SoakRun::returnToStart() {
 std::pair<WindowState, WindowState> SoakRun::compareWithFreshWindow() {
     VirtualClockBackend sameClocks;
     for (const auto& clock : clocks_.clocks())
-        sameClocks.addClock(clock->spec()).state() = clock->state();
+        sameClocks.addClock(clock->description()).state() = clock->state();
     frmMain fresh(
         sameClocks, [](std::chrono::milliseconds) {},
         [](QWidget&, const QString&, const QString&) {});

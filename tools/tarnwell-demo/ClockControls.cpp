@@ -30,7 +30,7 @@ Control* named(const char* objectName, Args&&... args) {
 }
 
 QString serialText(const VirtualClock& clock) {
-    const auto& serial = clock.spec().serial;
+    const auto& serial = clock.description().serial;
     return serial ? QString::fromStdU16String(*serial) : QStringLiteral("(no serial)");
 }
 

@@ -18,12 +18,12 @@ struct DemoClock {
 };
 
 void addClock(VirtualClockBackend& backend, const DemoClock& described) {
-    VirtualClockSpec spec;
-    spec.serial = described.serial;
-    spec.manufacturer = u"Tarnwell Labs";
-    spec.product = u"Simulated GPS Clock";
-    spec.releaseNumber = described.releaseNumber;
-    VirtualClock& clock = backend.addClock(std::move(spec));
+    VirtualClockDescription description;
+    description.serial = described.serial;
+    description.manufacturer = u"Tarnwell Labs";
+    description.product = u"Simulated GPS Clock";
+    description.releaseNumber = described.releaseNumber;
+    VirtualClock& clock = backend.addClock(std::move(description));
     clock.setInputReportMode(InputReportMode::Continuous);
     ClockState& state = clock.state();
     state.outputEnables = kOutput1EnabledBit | kOutput2EnabledBit;
