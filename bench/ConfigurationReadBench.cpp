@@ -4,7 +4,7 @@
 
 #include "OffscreenApplication.h"
 #include "app/frmMain.h"
-#include "device/VirtualClockBackend.h"
+#include "sim/VirtualClockBackend.h"
 #include "planning/PllSettings.h"
 
 namespace tarnwell {

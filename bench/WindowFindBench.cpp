@@ -8,7 +8,7 @@
 
 #include "OffscreenApplication.h"
 #include "app/frmMain.h"
-#include "device/VirtualClockBackend.h"
+#include "sim/VirtualClockBackend.h"
 
 namespace tarnwell {
 namespace {

@@ -1,7 +1,7 @@
 #include <QApplication>
 
 #include "app/frmMain.h"
-#include "device/HidapiBackend.h"
+#include "hid/HidapiBackend.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);

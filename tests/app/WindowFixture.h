@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/frmMain.h"
-#include "device/VirtualClockBackend.h"
+#include "sim/VirtualClockBackend.h"
 #include "planning/PllSettings.h"
 
 namespace tarnwell::testing {

@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "app/frmMain.h"
-#include "device/VirtualClockBackend.h"
+#include "sim/VirtualClockBackend.h"
 
 int main(int argc, char* argv[]) {
     if (argc != 2) {

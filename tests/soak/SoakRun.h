@@ -14,7 +14,7 @@
 #include "WatchedBackend.h"
 #include "WindowState.h"
 #include "app/frmMain.h"
-#include "device/VirtualClockBackend.h"
+#include "sim/VirtualClockBackend.h"
 
 namespace tarnwell::soak {
 

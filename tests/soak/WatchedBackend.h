@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "device/HidBackend.h"
+#include "sim/ForwardingBackend.h"
 
 namespace tarnwell::soak {
 
@@ -23,18 +23,17 @@ struct FeatureTransfer {
 // Passes every call through to another backend and shows each feature-report transfer to a
 // watcher first, at the moment the tool makes it, so the watcher can compare it with what the
 // window shows right then.
-class WatchedBackend : public HidBackend {
+class WatchedBackend : public ForwardingBackend {
 public:
     using Watcher = std::function<void(const FeatureTransfer&)>;
     WatchedBackend(HidBackend& inner, Watcher watcher);
 
-    std::vector<HidDeviceInfo> enumerate(std::uint16_t vendorId, std::uint16_t productId) override;
-    std::unique_ptr<HidDevice> open(const std::string& path) override;
-
     std::size_t openDevices() const { return *openDevices_; }
 
 private:
-    HidBackend& inner_;
+    std::unique_ptr<HidDevice> wrap(const std::string& path,
+                                    std::unique_ptr<HidDevice> device) override;
+
     Watcher watcher_;
     // Shared with the devices, which may outlive the backend.
     std::shared_ptr<std::size_t> openDevices_ = std::make_shared<std::size_t>(0);

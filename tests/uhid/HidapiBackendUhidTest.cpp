@@ -9,7 +9,7 @@
 
 #include "UhidClockProcess.h"
 #include "device/FeatureReport.h"
-#include "device/HidapiBackend.h"
+#include "hid/HidapiBackend.h"
 
 namespace tarnwell {
 namespace {

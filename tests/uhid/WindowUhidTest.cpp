@@ -17,7 +17,7 @@
 #include "UhidClockProcess.h"
 #include "app/frmMain.h"
 #include "device/FeatureReport.h"
-#include "device/HidapiBackend.h"
+#include "hid/HidapiBackend.h"
 
 namespace tarnwell {
 namespace {

@@ -13,7 +13,7 @@
 #include <utility>
 
 #include "SimulatorBackend.h"
-#include "device/ReportDescription.h"
+#include "sim/ReportDescription.h"
 
 namespace tarnwell::demo {
 

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "device/VirtualClock.h"
+#include "sim/VirtualClock.h"
 
 class QCheckBox;
 class QPlainTextEdit;

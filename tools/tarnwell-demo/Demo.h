@@ -3,7 +3,7 @@
 #include "ClockSimulatorPanel.h"
 #include "SimulatorBackend.h"
 #include "app/frmMain.h"
-#include "device/VirtualClockBackend.h"
+#include "sim/VirtualClockBackend.h"
 
 namespace tarnwell::demo {
 

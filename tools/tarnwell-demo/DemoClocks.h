@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/VirtualClockBackend.h"
+#include "sim/VirtualClockBackend.h"
 
 namespace tarnwell::demo {
 

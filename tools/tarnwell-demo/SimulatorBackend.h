@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "device/HidBackend.h"
-#include "device/VirtualClockBackend.h"
+#include "sim/ForwardingBackend.h"
+#include "sim/VirtualClockBackend.h"
 
 namespace tarnwell::demo {
 
@@ -23,7 +23,7 @@ struct SentReport {
 // The simulated clocks as the demo's window sees them: every feature report sent to a clock is
 // told to a listener, so the simulator can show it as it happens, and the next send to a clock
 // can be made to fail once. Everything else passes straight through to the clocks.
-class SimulatorBackend : public HidBackend {
+class SimulatorBackend : public ForwardingBackend {
 public:
     using SendListener = std::function<void(const SentReport&)>;
 
@@ -37,10 +37,10 @@ public:
     void setNextSendFails(const VirtualClock& clock, bool fails);
     bool nextSendFails(const VirtualClock& clock) const;
 
-    std::vector<HidDeviceInfo> enumerate(std::uint16_t vendorId, std::uint16_t productId) override;
-    std::unique_ptr<HidDevice> open(const std::string& path) override;
-
 private:
+    std::unique_ptr<HidDevice> wrap(const std::string& path,
+                                    std::unique_ptr<HidDevice> device) override;
+
     // Shared with the handles, which may outlive the backend.
     struct SendRouting {
         SendListener listener;

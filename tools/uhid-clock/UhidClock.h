@@ -6,7 +6,7 @@
 
 #include "ControlProtocol.h"
 #include "UhidDevice.h"
-#include "device/ClockModel.h"
+#include "sim/ClockModel.h"
 
 namespace tarnwell::uhidclock {
 

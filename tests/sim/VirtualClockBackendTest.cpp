@@ -1,4 +1,4 @@
-#include "device/VirtualClockBackend.h"
+#include "sim/VirtualClockBackend.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

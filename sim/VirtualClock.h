@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "device/ClockModel.h"
+#include "sim/ClockModel.h"
 #include "device/FeatureReport.h"
 
 namespace tarnwell {

@@ -1,4 +1,4 @@
-#include "device/VirtualClock.h"
+#include "sim/VirtualClock.h"
 
 #include <algorithm>
 #include <utility>

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "device/HidBackend.h"
-#include "device/HidapiSession.h"
+#include "hid/HidapiSession.h"
 #include "device/ReportDescriptor.h"
 
 namespace tarnwell {

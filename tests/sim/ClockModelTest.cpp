@@ -1,4 +1,4 @@
-#include "device/ClockModel.h"
+#include "sim/ClockModel.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

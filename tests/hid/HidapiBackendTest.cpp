@@ -1,10 +1,10 @@
-#include "device/HidapiBackend.h"
+#include "hid/HidapiBackend.h"
 
 #include <gtest/gtest.h>
 
 #include "device/FeatureReport.h"
 #ifdef __linux__
-#include "device/HidrawDescriptor.h"
+#include "hid/HidrawDescriptor.h"
 #endif
 
 using namespace tarnwell;

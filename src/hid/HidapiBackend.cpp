@@ -1,16 +1,16 @@
-#include "device/HidapiBackend.h"
+#include "hid/HidapiBackend.h"
 
 #include <set>
 
-#include "device/HidapiDevice.h"
-#include "device/HidapiSession.h"
+#include "hid/HidapiDevice.h"
+#include "hid/HidapiSession.h"
 #include "device/ReportDescriptor.h"
 #include "device/WideText.h"
 
 #if defined(HID_API_VERSION) && HID_API_VERSION >= HID_API_MAKE_VERSION(0, 14, 0)
 #define TARNWELL_HIDAPI_HAS_REPORT_DESCRIPTOR 1
 #elif defined(__linux__)
-#include "device/HidrawDescriptor.h"
+#include "hid/HidrawDescriptor.h"
 #else
 #error "hidapi 0.14 or newer is needed here to learn the report lengths"
 #endif

@@ -1,4 +1,4 @@
-#include "device/HidrawDescriptor.h"
+#include "hid/HidrawDescriptor.h"
 
 #include <fcntl.h>
 #include <linux/hidraw.h>

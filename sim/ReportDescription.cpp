@@ -1,4 +1,4 @@
-#include "device/ReportDescription.h"
+#include "sim/ReportDescription.h"
 
 #include <cstddef>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "device/HidapiDevice.h"
+#include "hid/HidapiDevice.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "device/VirtualClockBackend.h"
+#include "sim/VirtualClockBackend.h"
 
 #include <algorithm>
 #include <utility>

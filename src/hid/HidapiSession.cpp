@@ -1,4 +1,4 @@
-#include "device/HidapiSession.h"
+#include "hid/HidapiSession.h"
 
 namespace tarnwell {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "device/HidBackend.h"
-#include "device/VirtualClock.h"
+#include "sim/VirtualClock.h"
 
 namespace tarnwell {
 
