@@ -41,11 +41,11 @@ std::vector<HidDeviceInfo> ForwardingBackend::enumerate(std::uint16_t vendorId,
     return inner_.enumerate(vendorId, productId);
 }
 
-std::unique_ptr<HidDevice> ForwardingBackend::open(const std::string& path) {
-    std::unique_ptr<HidDevice> device = inner_.open(path);
-    if (!device)
-        return nullptr;
-    return wrap(path, std::move(device));
+OpenResult ForwardingBackend::open(const std::string& path) {
+    OpenResult opened = inner_.open(path);
+    if (!opened)
+        return opened;
+    return wrap(path, std::move(opened.device));
 }
 
 }  // namespace tarnwell

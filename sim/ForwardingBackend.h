@@ -41,7 +41,7 @@ public:
     explicit ForwardingBackend(HidBackend& inner);
 
     std::vector<HidDeviceInfo> enumerate(std::uint16_t vendorId, std::uint16_t productId) override;
-    std::unique_ptr<HidDevice> open(const std::string& path) override;
+    OpenResult open(const std::string& path) override;
 
 protected:
     HidBackend& inner() { return inner_; }

@@ -9,8 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "sim/ClockModel.h"
 #include "device/FeatureReport.h"
+#include "device/HidBackend.h"
+#include "sim/ClockModel.h"
 
 namespace tarnwell {
 
@@ -71,6 +72,10 @@ public:
     void queueInputReport();
 
     void failNext(VirtualFault fault) { pendingFaults_.insert(fault); }
+    // Until cleared, every open fails for this reason, as for a device node this user may not
+    // open or one another program holds.
+    void refuseOpens(std::optional<OpenFailure> why) { openRefusal_ = why; }
+    std::optional<OpenFailure> openRefusal() const { return openRefusal_; }
     // The next configuration read returns only this many bytes (report-ID byte included).
     void shortenNextConfigurationReport(std::size_t length) { shortReportLength_ = length; }
 
@@ -97,6 +102,7 @@ private:
     InputReportMode inputMode_ = InputReportMode::Continuous;
     std::set<VirtualFault> pendingFaults_;
     std::optional<std::size_t> shortReportLength_;
+    std::optional<OpenFailure> openRefusal_;
     std::vector<std::weak_ptr<InputQueue>> inputQueues_;
 };
 

@@ -117,15 +117,18 @@ std::vector<HidDeviceInfo> VirtualClockBackend::enumerate(std::uint16_t vendorId
     return found;
 }
 
-std::unique_ptr<HidDevice> VirtualClockBackend::open(const std::string& path) {
+OpenResult VirtualClockBackend::open(const std::string& path) {
     ++openCount_;
     const auto found = std::ranges::find_if(clocks_, [&path](const auto& clock) {
         return clock->pluggedIn() && clock->path() == path;
     });
-    if (found == clocks_.end() || (*found)->takeFault(VirtualFault::Open)) {
-        return nullptr;
-    }
-    return std::make_unique<VirtualClockHandle>(*found);
+    if (found == clocks_.end())
+        return OpenFailure::Gone;
+    if (const auto refusal = (*found)->openRefusal())
+        return *refusal;
+    if ((*found)->takeFault(VirtualFault::Open))
+        return OpenFailure::Other;
+    return OpenResult(std::make_unique<VirtualClockHandle>(*found));
 }
 
 }  // namespace tarnwell

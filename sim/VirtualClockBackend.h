@@ -22,7 +22,7 @@ public:
     const std::vector<std::shared_ptr<VirtualClock>>& clocks() const { return clocks_; }
 
     std::vector<HidDeviceInfo> enumerate(std::uint16_t vendorId, std::uint16_t productId) override;
-    std::unique_ptr<HidDevice> open(const std::string& path) override;
+    OpenResult open(const std::string& path) override;
 
     // Opens attempted through this backend, failed ones included.
     std::size_t openCount() const { return openCount_; }

@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tarnwell {
@@ -24,7 +25,8 @@ enum class InputReadStatus { Report, NothingYet, Error };
 
 struct InputRead {
     InputReadStatus status = InputReadStatus::Error;
-    std::vector<std::uint8_t> report;  // with the report ID in byte 0; empty unless status is Report
+    std::vector<std::uint8_t>
+        report;  // with the report ID in byte 0; empty unless status is Report
 };
 
 // An opened clock: a handle for feature reports and a second one for input reports on the same
@@ -50,13 +52,32 @@ public:
     virtual std::optional<std::u16string> product() = 0;
 };
 
+// Why a listed interface could not be opened.
+enum class OpenFailure {
+    Gone,              // unplugged between the listing and the open
+    PermissionDenied,  // this user may not open the device node
+    Busy,              // another program holds the device exclusively
+    Other,
+};
+
+// An opened device, or why there is none.
+struct OpenResult {
+    std::unique_ptr<HidDevice> device;
+    OpenFailure failure = OpenFailure::Other;  // meaningful only without a device
+
+    OpenResult(std::unique_ptr<HidDevice> opened) : device(std::move(opened)) {}
+    OpenResult(OpenFailure why) : failure(why) {}
+    explicit operator bool() const { return device != nullptr; }
+};
+
 class HidBackend {
 public:
     virtual ~HidBackend() = default;
     // The HID interfaces with these identifiers, in enumeration order, each path once.
-    virtual std::vector<HidDeviceInfo> enumerate(std::uint16_t vendorId, std::uint16_t productId) = 0;
-    // Opens both handles; nothing when the path cannot be opened.
-    virtual std::unique_ptr<HidDevice> open(const std::string& path) = 0;
+    virtual std::vector<HidDeviceInfo> enumerate(std::uint16_t vendorId,
+                                                 std::uint16_t productId) = 0;
+    // Opens both handles, or says why it could not.
+    [[nodiscard]] virtual OpenResult open(const std::string& path) = 0;
 };
 
 }  // namespace tarnwell

@@ -50,8 +50,8 @@ bool frmMain::FindTheHid() {
     for (const HidDeviceInfo& candidate : Backend.enumerate(DeviceVendorId, DeviceProductId)) {
         if (listedSerial(candidate) != wanted)
             continue;
-        if (auto device = Backend.open(candidate.path)) {
-            Device = std::move(device);
+        if (OpenResult opened = Backend.open(candidate.path)) {
+            Device = std::move(opened.device);
             DeviceInfo = candidate;
             DeviceOpen = true;
             break;

@@ -1,11 +1,17 @@
 #include "hid/HidapiBackend.h"
 
+#include <cerrno>
 #include <set>
 
-#include "hid/HidapiDevice.h"
-#include "hid/HidapiSession.h"
+#if defined(__unix__) || defined(__APPLE__)
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 #include "device/ReportDescriptor.h"
 #include "device/WideText.h"
+#include "hid/HidapiDevice.h"
+#include "hid/HidapiSession.h"
 
 #if defined(HID_API_VERSION) && HID_API_VERSION >= HID_API_MAKE_VERSION(0, 14, 0)
 #define TARNWELL_HIDAPI_HAS_REPORT_DESCRIPTOR 1
@@ -48,6 +54,34 @@ ReportLengths reportLengths(hid_device* device, const std::string& path) {
     return parseReportDescriptor(*descriptor).lengths.value_or(ReportLengths{});
 }
 
+// hidapi says only that an open failed. On systems where its path is a device node, opening the
+// node ourselves tells why (errno after hidapi's own failed open is not to be trusted: it formats
+// its error text in between).
+OpenFailure whyOpenFailed([[maybe_unused]] const std::string& path) {
+#if defined(__unix__) || defined(__APPLE__)
+    const int descriptor = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (descriptor >= 0) {
+        ::close(descriptor);
+        return OpenFailure::Other;
+    }
+    switch (errno) {
+        case EACCES:
+        case EPERM:
+            return OpenFailure::PermissionDenied;
+        case EBUSY:
+            return OpenFailure::Busy;
+        case ENOENT:
+        case ENODEV:
+        case ENXIO:
+            return OpenFailure::Gone;
+        default:
+            return OpenFailure::Other;
+    }
+#else
+    return OpenFailure::Other;
+#endif
+}
+
 }  // namespace
 
 HidapiBackend::HidapiBackend() : session_(HidapiSession::acquire()) {}
@@ -82,18 +116,21 @@ std::vector<HidDeviceInfo> HidapiBackend::enumerate(std::uint16_t vendorId,
     return found;
 }
 
-std::unique_ptr<HidDevice> HidapiBackend::open(const std::string& path) {
+OpenResult HidapiBackend::open(const std::string& path) {
     if (!session_) {
-        return nullptr;
+        return OpenFailure::Other;
     }
     HidHandle featureHandle(hid_open_path(path.c_str()));
     HidHandle inputHandle(featureHandle ? hid_open_path(path.c_str()) : nullptr);
-    if (!featureHandle || !inputHandle || hid_set_nonblocking(inputHandle.get(), 1) != 0) {
-        return nullptr;
+    if (!featureHandle || !inputHandle) {
+        return whyOpenFailed(path);
+    }
+    if (hid_set_nonblocking(inputHandle.get(), 1) != 0) {
+        return OpenFailure::Other;
     }
     const ReportLengths lengths = reportLengths(featureHandle.get(), path);
-    return std::make_unique<HidapiDevice>(session_, std::move(featureHandle),
-                                          std::move(inputHandle), lengths);
+    return {std::make_unique<HidapiDevice>(session_, std::move(featureHandle),
+                                           std::move(inputHandle), lengths)};
 }
 
 }  // namespace tarnwell

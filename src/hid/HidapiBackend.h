@@ -18,7 +18,7 @@ public:
     bool available() const { return session_ != nullptr; }
 
     std::vector<HidDeviceInfo> enumerate(std::uint16_t vendorId, std::uint16_t productId) override;
-    std::unique_ptr<HidDevice> open(const std::string& path) override;
+    OpenResult open(const std::string& path) override;
 
 private:
     std::shared_ptr<HidapiSession> session_;

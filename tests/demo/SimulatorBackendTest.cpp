@@ -18,7 +18,7 @@ struct Heard {
 
 std::unique_ptr<HidDevice> openFirst(SimulatorBackend& backend) {
     const auto listed = backend.enumerate(DeviceVendorId, DeviceProductId);
-    return listed.empty() ? nullptr : backend.open(listed.front().path);
+    return listed.empty() ? nullptr : backend.open(listed.front().path).device;
 }
 
 TEST(SimulatorBackend, TellsEverySendAndFailsOnlyTheOneAskedFor) {

@@ -15,6 +15,9 @@ TEST(HidapiBackend, FindsAndOpensNothingWithoutAClock) {
     ASSERT_TRUE(backend.available());
     EXPECT_TRUE(backend.enumerate(DeviceVendorId, DeviceProductId).empty());
     EXPECT_FALSE(backend.open("/dev/hidraw-that-does-not-exist"));
+#ifdef __linux__
+    EXPECT_EQ(backend.open("/dev/hidraw-that-does-not-exist").failure, OpenFailure::Gone);
+#endif
     EXPECT_FALSE(backend.open(""));
 
     // A second backend shares the library session; the first still works after it is gone.

@@ -50,7 +50,7 @@ TEST(VirtualClockBackend, ListsMatchingPluggedClocksInOrder) {
 TEST(VirtualClockBackend, ReadsBackTheRecordItWasProgrammedWith) {
     VirtualClockBackend backend;
     VirtualClock& clock = backend.addClock();
-    const auto device = backend.open(clock.path());
+    const auto device = backend.open(clock.path()).device;
     ASSERT_TRUE(device);
 
     const PllEncoding encoded = encodePllSettings({10000000, 3, 10, 48, 8, 6, 12, 2, 5});
@@ -74,7 +74,7 @@ TEST(VirtualClockBackend, ReadsBackTheRecordItWasProgrammedWith) {
 TEST(VirtualClockBackend, RefusesReportsOfTheWrongLengthOrId) {
     VirtualClockBackend backend;
     VirtualClock& clock = backend.addClock();
-    const auto device = backend.open(clock.path());
+    const auto device = backend.open(clock.path()).device;
     std::vector<std::uint8_t> shortReport(device->featureReportLength() - 1, 0);
     std::vector<std::uint8_t> otherId(device->featureReportLength(), 0);
     otherId[0] = 1;
@@ -88,7 +88,7 @@ TEST(VirtualClockBackend, AnUnpluggedClockFailsItsOldHandlesEvenAfterReplug) {
     VirtualClockBackend backend;
     VirtualClock& clock = backend.addClock();
     const std::string firstPath = clock.path();
-    const auto device = backend.open(firstPath);
+    const auto device = backend.open(firstPath).device;
     ASSERT_TRUE(device);
 
     clock.unplug();
@@ -104,7 +104,7 @@ TEST(VirtualClockBackend, AnUnpluggedClockFailsItsOldHandlesEvenAfterReplug) {
     EXPECT_FALSE(device->getFeatureReport(buffer));
     EXPECT_FALSE(device->sendFeatureReport(buffer));
 
-    const auto reopened = backend.open(clock.path());
+    const auto reopened = backend.open(clock.path()).device;
     ASSERT_TRUE(reopened);
     EXPECT_EQ(reopened->readNewestInputReport().status, InputReadStatus::Report);
     EXPECT_EQ(clock.openHandleCount(), 2u);
@@ -116,11 +116,11 @@ TEST(VirtualClockBackend, HandlesOutliveTheirClockAndBackendSafely) {
     {
         VirtualClockBackend backend;
         VirtualClock& gone = backend.addClock(clockWithSerial(u"gone"));
-        removed = backend.open(gone.path());
+        removed = backend.open(gone.path()).device;
         backend.removeClock(gone);
         EXPECT_TRUE(backend.enumerate(DeviceVendorId, DeviceProductId).empty());
         EXPECT_EQ(removed->readNewestInputReport().status, InputReadStatus::Error);
-        orphan = backend.open(backend.addClock().path());
+        orphan = backend.open(backend.addClock().path()).device;
     }
     EXPECT_EQ(orphan->readNewestInputReport().status, InputReadStatus::Error);
     std::vector<std::uint8_t> buffer(orphan->featureReportLength(), 0);
@@ -133,7 +133,11 @@ TEST(VirtualClockBackend, InjectedFaultsHitOnlyTheNextCallOfTheirKind) {
     VirtualClock& clock = backend.addClock();
     clock.failNext(VirtualFault::Open);
     EXPECT_FALSE(backend.open(clock.path()));
-    const auto device = backend.open(clock.path());
+    clock.refuseOpens(OpenFailure::Busy);
+    EXPECT_EQ(backend.open(clock.path()).failure, OpenFailure::Busy);
+    EXPECT_EQ(backend.open(clock.path()).failure, OpenFailure::Busy);
+    clock.refuseOpens(std::nullopt);
+    const auto device = backend.open(clock.path()).device;
     ASSERT_TRUE(device);
 
     std::vector<std::uint8_t> buffer(device->featureReportLength(), 0);
@@ -161,8 +165,8 @@ TEST(VirtualClockBackend, QueuedReportsAreReadNewestFirstAndDropWhenFull) {
     VirtualClock& clock = backend.addClock();
     clock.setInputReportMode(InputReportMode::OnRequest);
     clock.queueInputReport();  // nobody has the clock open: lost
-    const auto first = backend.open(clock.path());
-    const auto second = backend.open(clock.path());
+    const auto first = backend.open(clock.path()).device;
+    const auto second = backend.open(clock.path()).device;
     EXPECT_EQ(first->readNewestInputReport().status, InputReadStatus::NothingYet);
 
     clock.state().status = {1, true, false};

@@ -352,9 +352,9 @@ void SoakRun::settle() {
     for (const auto& clock : clocks_.clocks()) {
         clock->plugIn();
         // Uses up every pending one-shot fault through a handle of the soak's own.
-        auto handle = clocks_.open(clock->path());
+        auto handle = clocks_.open(clock->path()).device;
         if (!handle)
-            handle = clocks_.open(clock->path());
+            handle = clocks_.open(clock->path()).device;
         std::vector<std::uint8_t> buffer(clock->description().featureReportLength, 0);
         for (int attempt = 0; attempt < 2; ++attempt) {
             std::fill(buffer.begin(), buffer.end(), 0);

@@ -50,7 +50,7 @@ protected:
 
     std::unique_ptr<HidDevice> openOnlyClock() {
         const std::vector<HidDeviceInfo> found = waitForClocks(1);
-        return found.empty() ? nullptr : backend.open(found.front().path);
+        return found.empty() ? nullptr : backend.open(found.front().path).device;
     }
 
     HidapiBackend backend;
@@ -106,7 +106,7 @@ TEST_F(HidapiBackendOnUhid, ReportLengthsComeFromTheDescriptor) {
 
     std::map<std::u16string, std::pair<std::size_t, std::size_t>> lengths;
     for (const HidDeviceInfo& info : waitForClocks(3)) {
-        const std::unique_ptr<HidDevice> device = backend.open(info.path);
+        const std::unique_ptr<HidDevice> device = backend.open(info.path).device;
         ASSERT_NE(device, nullptr) << info.path;
         lengths[info.serial.value_or(u"")] = {device->featureReportLength(),
                                               device->inputReportLength()};
@@ -148,8 +148,8 @@ TEST_F(HidapiBackendOnUhid, TwoOpensOfOnePathBothWork) {
     ASSERT_TRUE(rig.running());
     const std::vector<HidDeviceInfo> found = waitForClocks(1);
     ASSERT_EQ(found.size(), 1u);
-    const std::unique_ptr<HidDevice> first = backend.open(found[0].path);
-    const std::unique_ptr<HidDevice> second = backend.open(found[0].path);
+    const std::unique_ptr<HidDevice> first = backend.open(found[0].path).device;
+    const std::unique_ptr<HidDevice> second = backend.open(found[0].path).device;
     ASSERT_NE(first, nullptr);
     ASSERT_NE(second, nullptr);
 
@@ -203,7 +203,7 @@ TEST_F(HidapiBackendOnUhid, UnplugFailsEveryCallAndReplugIsFoundAgain) {
     const std::vector<HidDeviceInfo> found = waitForClocks(1);
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0].serial, std::optional<std::u16string>(u"UHID-U"));
-    const std::unique_ptr<HidDevice> again = backend.open(found[0].path);
+    const std::unique_ptr<HidDevice> again = backend.open(found[0].path).device;
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->getFeatureReport(buffer), std::optional<std::size_t>(65));
     EXPECT_EQ(again->readNewestInputReport().status, InputReadStatus::NothingYet);
