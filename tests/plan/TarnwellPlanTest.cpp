@@ -66,7 +66,7 @@ TEST(TarnwellPlan, RefusesWhatIsNotAPositiveNumberAfterAnsweringTheRest) {
 TEST(TarnwellPlan, ExplainsItself) {
     const Answers r = run({"--help"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out.rfind("Usage: tarnwell-plan [--serial SERIAL] HZ...", 0), 0u);
+    EXPECT_EQ(r.out.rfind("Usage: tarnwell-plan [--serial SERIAL] [--nearest] [--json] HZ...", 0), 0u);
     // Every field of the answer line is explained.
     for (const char* explained : {"preferred, wide", "GPS", "N31", "N2_HS, N2_LS", "N1_HS, NC1_LS",
                                   "NC2_LS", "BW", "F3 ", "Fosc"})
@@ -93,5 +93,56 @@ TEST(TarnwellPlan, RunsAsAProgram) {
     EXPECT_EQ(WEXITSTATUS(status), 2);
 }
 #endif
+
+// A frequency without a setting gets its neighbours and closest setting; one with a setting its
+// found line; --json carries both kinds in one document.
+TEST(TarnwellPlan, NearestAnswersWhatTheSearchCannot) {
+    const Answers r = run({"--nearest", "9999991", "10000000"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("9999991: not found\n9999991: nearest below HZ=9999990 DIFF_HZ=-1 "
+                         "DIFF_PPM=-0.1 preferred GPS=2962960 N31=3 "),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("9999991: nearest above HZ=9999992 DIFF_HZ=1 "), std::string::npos);
+    EXPECT_NE(r.out.find("9999991: closest wide GPS=4748293 N31=68 N2_HS=7 N2_LS=13298 N1_HS=5 "
+                         "NC1_LS=130 NC2_LS=130 BW=15 F3=69827 Fosc=6.4999 "
+                         "OUT1=220999801099/22100 OUT1_HZ=9999990.99995475 ERROR_HZ=-4.52e-05 "
+                         "ERROR_PPB=-0.00452\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("\n10000000: found preferred GPS=4687500 "), std::string::npos);
+
+    const std::string json = run({"--json", "9999991", "10000000"}).out;
+    EXPECT_EQ(json.front(), '{');
+    EXPECT_NE(json.find("{\"input\":\"9999991\",\"hz\":9999991,\"exact\":null,"),
+              std::string::npos);
+    EXPECT_NE(json.find("\"out1_numerator\":220999801099,\"out1_denominator\":22100"),
+              std::string::npos);
+    EXPECT_NE(json.find("{\"input\":\"10000000\",\"hz\":10000000,\"exact\":{\"pass\":"
+                        "\"preferred\",\"GPS\":4687500"),
+              std::string::npos);
+}
+
+TEST(TarnwellPlan, DividersTellWhatASettingMakesAndBreaks) {
+    const Answers good = run({"--dividers", "4687500", "5", "11", "512", "11", "48", "48"});
+    EXPECT_EQ(good.out,
+              "OUT1=10000000/1 (10000000.000000)\nOUT2=10000000/1 (10000000.000000)\n"
+              "F3=937500/1 (937500.000)\nFosc=5280000000/1 (5280000000.000)\nLIMITS=ok\n"
+              "WIDE=ok\nPREFERRED=ok\nACCEPTED=preferred\n");
+    const Answers wideOnly = run({"--dividers", "4800000", "5", "11", "500", "11", "46", "46"});
+    EXPECT_NE(wideOnly.out.find("PREFERRED=GPS a multiple of 48, NC1_LS not a multiple of 3\n"
+                                "ACCEPTED=wide\n"),
+              std::string::npos)
+        << wideOnly.out;
+    const Answers bad = run({"--dividers", "10000000", "1000", "10", "51233", "5", "100", "200"});
+    EXPECT_NE(bad.out.find("OUT2=5123300/1 "), std::string::npos);
+    EXPECT_NE(bad.out.find("LIMITS=N2_LS odd\n"), std::string::npos);
+    EXPECT_NE(bad.out.find("WIDE=F3 below window, GPS not below 5000000, N31 above F3/1000, NC2_LS "
+                           "differs from NC1_LS\n"),
+              std::string::npos);
+    EXPECT_NE(bad.out.find("ACCEPTED=none"), std::string::npos);
+    EXPECT_EQ(run({"--dividers", "1", "2"}).status, 2);
+    EXPECT_EQ(run({"--dividers", "1", "2", "x", "4", "5", "6", "7"}).status, 2);
+}
 
 }  // namespace

@@ -1,10 +1,12 @@
 #include "PlanCommand.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <ostream>
 #include <vector>
 
+#include "NearestCommand.h"
 #include "common/NumberText.h"
 #include "planning/PllModel.h"
 
@@ -16,7 +18,8 @@ constexpr int kExitRefused = 2;
 constexpr int kBandwidthWithoutSerial = 15;
 
 constexpr std::string_view kUsage =
-    R"(Usage: tarnwell-plan [--serial SERIAL] HZ...
+    R"(Usage: tarnwell-plan [--serial SERIAL] [--nearest] [--json] HZ...
+       tarnwell-plan --dividers GPS N31 N2_HS N2_LS N1_HS NC1_LS NC2_LS
 
 Finds the PLL divider setting that makes output 1 of the clock run at HZ (in Hz, with '.' as the
 decimal point) and prints one line per frequency, in the order given:
@@ -35,8 +38,27 @@ decimal point) and prints one line per frequency, in the order given:
   F3               phase-detector frequency in whole Hz, cut (not rounded)
   Fosc             oscillator frequency in GHz, cut to four decimals
 
+With --nearest, a frequency without an exact setting gets, instead of one line:
+
+  HZ: not found
+  HZ: nearest below HZ=... DIFF_HZ=... DIFF_PPM=... preferred GPS=... (as above)
+  HZ: nearest above HZ=... DIFF_HZ=... DIFF_PPM=... wide GPS=...
+  HZ: closest wide GPS=... Fosc=... OUT1=NUM/DEN OUT1_HZ=... ERROR_HZ=... ERROR_PPB=...
+
+  nearest below/above  the nearest whole frequencies with an exact setting, looked for within
+                       1% of HZ ("none within 1%" otherwise)
+  closest              the setting whose output 1 is nearest to HZ of all the search allows,
+                       OUT1 its exact frequency, OUT1_HZ in decimals enough to show the error
+
 Options:
   --serial SERIAL  the clock's serial number; its second character chooses BW
+  --nearest        for frequencies without an exact setting, the nearest exact frequencies and
+                   the closest setting
+  --json           the --nearest answers for all frequencies as one JSON document
+  --dividers GPS N31 N2_HS N2_LS N1_HS NC1_LS NC2_LS
+                   evaluate a setting: output 1 and 2, F3 and Fosc as exact fractions, the divider
+                   limits it breaks (LIMITS), the windows and rules of each pass it breaks
+                   (PREFERRED, WIDE), and which pass would accept it, exactness aside (ACCEPTED)
   --help           show this text
 
 Exit status: 0, or 2 when an argument is not a positive number (the others are still answered).
@@ -47,6 +69,9 @@ struct Arguments {
     std::optional<std::string_view> serial;
     std::vector<std::string_view> frequencies;
     std::vector<std::string> complaints;
+    bool nearest = false;
+    bool json = false;
+    std::optional<std::vector<std::string_view>> dividers;
 };
 
 Arguments parseArguments(std::span<const std::string_view> args) {
@@ -62,6 +87,20 @@ Arguments parseArguments(std::span<const std::string_view> args) {
                 parsed.serial = args[++i];
             else
                 parsed.complaints.push_back("--serial needs a serial number");
+        } else if (arg == "--nearest") {
+            parsed.nearest = true;
+        } else if (arg == "--json") {
+            parsed.json = true;
+        } else if (arg == "--dividers") {
+            if (args.size() - i - 1 < 7) {
+                parsed.complaints.push_back(
+                    "--dividers needs GPS N31 N2_HS N2_LS N1_HS NC1_LS NC2_LS");
+                i = args.size();
+            } else {
+                parsed.dividers.emplace(args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                                        args.begin() + static_cast<std::ptrdiff_t>(i) + 8);
+                i += 7;
+            }
         } else if (arg.starts_with(kSerialPrefix)) {
             parsed.serial = arg.substr(kSerialPrefix.size());
         } else {
@@ -112,12 +151,20 @@ int runPlan(std::span<const std::string_view> args, std::ostream& out, std::ostr
         err << "tarnwell-plan: " << complaint << '\n';
         status = kExitRefused;
     }
+    if (parsed.dividers) {
+        const int dividerStatus = runDividers(*parsed.dividers, out, err);
+        if (parsed.frequencies.empty())
+            return std::max(status, dividerStatus);
+        status = std::max(status, dividerStatus);
+    }
     if (parsed.frequencies.empty() && parsed.complaints.empty()) {
         err << "tarnwell-plan: no frequency given; see tarnwell-plan --help\n";
         return kExitRefused;
     }
     const int bandwidth =
         parsed.serial ? bandwidthCodeForSerial(*parsed.serial) : kBandwidthWithoutSerial;
+    std::vector<std::string_view> texts;
+    std::vector<double> values;
     for (const std::string_view text : parsed.frequencies) {
         const std::optional<double> hz = positiveFrequency(text);
         if (!hz) {
@@ -125,8 +172,17 @@ int runPlan(std::span<const std::string_view> args, std::ostream& out, std::ostr
             status = kExitRefused;
             continue;
         }
-        out << planLine(text, findDividers(*hz), bandwidth) << '\n';
+        if (parsed.json) {
+            texts.push_back(text);
+            values.push_back(*hz);
+        } else if (parsed.nearest) {
+            out << nearestText(text, *hz, bandwidth);
+        } else {
+            out << planLine(text, findDividers(*hz), bandwidth) << '\n';
+        }
     }
+    if (parsed.json)
+        out << nearestJson(texts, values, bandwidth);
     return status;
 }
 

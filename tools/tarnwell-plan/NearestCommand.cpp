@@ -1,0 +1,228 @@
+#include "NearestCommand.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <ostream>
+#include <vector>
+
+#include "PlanCommand.h"
+#include "common/NumberText.h"
+#include "planning/NearestSettings.h"
+
+namespace tarnwell::plan {
+
+namespace {
+
+std::string number(double v, int significant = 6) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.*g", significant, v);
+    return buf;
+}
+
+// The setting's fields as the found line prints them, without the frequency and "found".
+std::string settingFields(const DividerPlan& plan, int bandwidth) {
+    const std::string line = planLine("", SearchResult{SearchOutcome::Found, plan}, bandwidth);
+    constexpr std::string_view kPrefix = ": found ";
+    return line.substr(kPrefix.size());
+}
+
+// Enough digits after the point to show the error, at least three.
+int decimalsFor(double errorHz) {
+    if (errorHz == 0)
+        return 3;
+    return std::clamp(static_cast<int>(std::ceil(-std::log10(std::fabs(errorHz)))) + 3, 3, 30);
+}
+
+std::string out1Decimal(const ClosestSetting& s) {
+    return exactDecimal(s.out1.numerator, s.out1.denominator, decimalsFor(s.errorHz));
+}
+
+std::string jsonPlan(const DividerPlan& p) {
+    return "{\"pass\":\"" + std::string(p.pass == SearchPass::Preferred ? "preferred" : "wide") +
+           "\",\"GPS\":" + std::to_string(p.reference) + ",\"N31\":" + std::to_string(p.n31) +
+           ",\"N2_HS\":" + std::to_string(p.n2hs) + ",\"N2_LS\":" + std::to_string(p.n2ls) +
+           ",\"N1_HS\":" + std::to_string(p.n1hs) + ",\"NC1_LS\":" + std::to_string(p.nc) +
+           ",\"NC2_LS\":" + std::to_string(p.nc) + "}";
+}
+
+std::string jsonNeighbour(const std::optional<ExactNeighbour>& n) {
+    if (!n)
+        return "null";
+    return "{\"hz\":" + formatNumber(n->frequency) + ",\"diff_hz\":" + number(n->distanceHz, 17) +
+           ",\"diff_ppm\":" + number(n->distancePpm, 6) + ",\"setting\":" + jsonPlan(n->plan) + "}";
+}
+
+std::string jsonString(std::string_view text) {
+    std::string s = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\')
+            s += '\\';
+        if (static_cast<unsigned char>(c) >= 0x20)
+            s += c;
+    }
+    return s + "\"";
+}
+
+}  // namespace
+
+std::string exactDecimal(std::int64_t num, std::int64_t den, int decimals) {
+    if (den == 0)
+        return "undefined";
+    std::string s = num < 0 ? "-" : "";
+    const auto n = static_cast<unsigned __int128>(num < 0 ? -static_cast<__int128>(num) : num);
+    const auto d = static_cast<unsigned __int128>(den);
+    s += std::to_string(static_cast<std::uint64_t>(n / d));
+    auto rest = n % d;
+    if (decimals > 0)
+        s += '.';
+    for (int i = 0; i < decimals; ++i) {
+        rest *= 10;
+        s += static_cast<char>('0' + static_cast<int>(rest / d));
+        rest %= d;
+    }
+    return s;
+}
+
+std::string nearestText(std::string_view text, double hz, int bandwidth) {
+    const SearchResult exact = findDividers(hz);
+    if (exact.outcome == SearchOutcome::Found)
+        return planLine(text, exact, bandwidth) + '\n';
+    std::string out = std::string(text) + ": not found\n";
+    const NearestExact near = findNearestExact(hz);
+    const auto neighbour = [&](const char* side, const std::optional<ExactNeighbour>& n) {
+        out += std::string(text) + ": nearest " + side;
+        if (!n) {
+            out += " none within " + formatNumber(kNearestExactReach * 100) + "%\n";
+            return;
+        }
+        out += " HZ=" + formatNumber(n->frequency) + " DIFF_HZ=" + number(n->distanceHz, 15) +
+               " DIFF_PPM=" + number(n->distancePpm) + " " + settingFields(n->plan, bandwidth) +
+               '\n';
+    };
+    neighbour("below", near.below);
+    neighbour("above", near.above);
+    const ClosestResult closest = findClosestSetting(hz);
+    if (!closest.setting)
+        return out + std::string(text) + ": closest none\n";
+    const ClosestSetting& s = *closest.setting;
+    out += std::string(text) + ": closest " + settingFields(s.plan, bandwidth) +
+           " OUT1=" + std::to_string(s.out1.numerator) + "/" + std::to_string(s.out1.denominator) +
+           " OUT1_HZ=" + out1Decimal(s) + " ERROR_HZ=" + number(s.errorHz, 3) +
+           " ERROR_PPB=" + number(s.errorPpb, 3) + '\n';
+    return out;
+}
+
+std::string nearestJson(std::span<const std::string_view> texts, std::span<const double> hz,
+                        int bandwidth) {
+    std::string out = "{\"bandwidth\":" + std::to_string(bandwidth) + ",\"reach_fraction\":" +
+                      number(kNearestExactReach) + ",\"frequencies\":[";
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (i > 0)
+            out += ",";
+        const SearchResult exact = findDividers(hz[i]);
+        out += "\n{\"input\":" + jsonString(texts[i]) + ",\"hz\":" + number(hz[i], 17) +
+               ",\"exact\":" + (exact.plan ? jsonPlan(*exact.plan) : "null");
+        if (!exact.plan) {
+            const NearestExact near = findNearestExact(hz[i]);
+            out += ",\"nearest_below\":" + jsonNeighbour(near.below) +
+                   ",\"nearest_above\":" + jsonNeighbour(near.above);
+            const ClosestResult c = findClosestSetting(hz[i]);
+            out += ",\"closest\":";
+            if (c.setting) {
+                const ClosestSetting& s = *c.setting;
+                out += "{\"setting\":" + jsonPlan(s.plan) + ",\"out1_numerator\":" +
+                       std::to_string(s.out1.numerator) + ",\"out1_denominator\":" +
+                       std::to_string(s.out1.denominator) + ",\"out1_hz\":\"" + out1Decimal(s) +
+                       "\",\"error_hz\":" + number(s.errorHz, 17) +
+                       ",\"error_ppb\":" + number(s.errorPpb, 17) + "}";
+            } else {
+                out += "null";
+            }
+        }
+        out += "}";
+    }
+    return out + "\n]}\n";
+}
+
+namespace {
+
+const char* limitName(SettingFault f) {
+    switch (f) {
+    case SettingFault::ReferenceOutOfRange: return "GPS outside 1..10000000";
+    case SettingFault::N31OutOfRange: return "N31 outside 1..524288";
+    case SettingFault::N2hsOutOfRange: return "N2_HS outside 4..11";
+    case SettingFault::N2lsOutOfRange: return "N2_LS outside 2..1048576";
+    case SettingFault::N2lsOdd: return "N2_LS odd";
+    case SettingFault::N1hsOutOfRange: return "N1_HS outside 4..11";
+    case SettingFault::Nc1lsOutOfRange: return "NC1_LS outside 2..1048576";
+    case SettingFault::Nc1lsOdd: return "NC1_LS odd";
+    case SettingFault::Nc2lsOutOfRange: return "NC2_LS outside 2..1048576";
+    case SettingFault::Nc2lsOdd: return "NC2_LS odd";
+    }
+    return "?";
+}
+
+const char* windowName(WindowFault f) {
+    switch (f) {
+    case WindowFault::F3BelowWindow: return "F3 below window";
+    case WindowFault::F3AboveWindow: return "F3 above window";
+    case WindowFault::FoscBelowWindow: return "Fosc below window";
+    case WindowFault::FoscAboveWindow: return "Fosc above window";
+    case WindowFault::ReferenceNotBelowLimit: return "GPS not below 5000000";
+    case WindowFault::N31AboveLoop: return "N31 above F3/1000";
+    case WindowFault::ReferenceMultipleOf48: return "GPS a multiple of 48";
+    case WindowFault::NcNotMultipleOf3: return "NC1_LS not a multiple of 3";
+    case WindowFault::Nc2DiffersFromNc1: return "NC2_LS differs from NC1_LS";
+    }
+    return "?";
+}
+
+std::string fractionText(const Fraction& f, int decimals) {
+    return std::to_string(f.numerator) + "/" + std::to_string(f.denominator) + " (" +
+           exactDecimal(f.numerator, f.denominator, decimals) + ")";
+}
+
+}  // namespace
+
+int runDividers(std::span<const std::string_view> values, std::ostream& out, std::ostream& err) {
+    constexpr int kRefused = 2;
+    std::array<std::int64_t, 7> v{};
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        const std::string_view t = values[i];
+        const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v[i]);
+        if (ec != std::errc{} || end != t.data() + t.size() || v[i] < 0 || v[i] > (1LL << 40)) {
+            err << "tarnwell-plan: --dividers needs seven whole numbers GPS N31 N2_HS N2_LS "
+                   "N1_HS NC1_LS NC2_LS; \""
+                << t << "\" is not one\n";
+            return kRefused;
+        }
+    }
+    const SettingEvaluation e = evaluateSetting({v[0], v[1], v[2], v[3], v[4], v[5], v[6]});
+    out << "OUT1=" << fractionText(e.out1, 6) << "\nOUT2=" << fractionText(e.out2, 6)
+        << "\nF3=" << fractionText(e.f3, 3) << "\nFosc=" << fractionText(e.fosc, 3) << '\n';
+    out << "LIMITS=";
+    if (e.limitFaults.empty())
+        out << "ok";
+    for (std::size_t i = 0; i < e.limitFaults.size(); ++i)
+        out << (i ? ", " : "") << limitName(e.limitFaults[i]);
+    out << '\n';
+    std::string accepted = "none";
+    for (auto it = e.passes.rbegin(); it != e.passes.rend(); ++it) {
+        const char* name = it->pass == SearchPass::Preferred ? "preferred" : "wide";
+        out << (it->pass == SearchPass::Preferred ? "PREFERRED=" : "WIDE=");
+        if (it->faults.empty() && e.limitFaults.empty())
+            accepted = name;
+        if (it->faults.empty())
+            out << "ok";
+        for (std::size_t i = 0; i < it->faults.size(); ++i)
+            out << (i ? ", " : "") << windowName(it->faults[i]);
+        out << '\n';
+    }
+    out << "ACCEPTED=" << accepted << '\n';
+    return 0;
+}
+
+}  // namespace tarnwell::plan
