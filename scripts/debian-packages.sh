@@ -18,3 +18,14 @@ ensure_debian_packages() {
         exit 1
     fi
 }
+
+# Sets the array debian_build_flags to CMake arguments for the compiler and linker flags Debian
+# builds its packages with, hardening included (needs dpkg-dev). A build folder configured with
+# them can be packaged without lintian warning about missing hardening.
+set_debian_build_flags() {
+    local cppflags cxxflags ldflags
+    cppflags=$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CPPFLAGS)
+    cxxflags=$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CXXFLAGS)
+    ldflags=$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get LDFLAGS)
+    debian_build_flags=(-DCMAKE_CXX_FLAGS="$cppflags $cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags")
+}

@@ -2,20 +2,26 @@
 # Sets up a Debian 12 machine for Tarnwell, builds it, and then runs the tool or every test.
 #   scripts/dev.sh run     install what is needed, build, start the window
 #   scripts/dev.sh test    install what is needed, build, run every test: the unit and window
-#                          tests, the same under AddressSanitizer and UBSan, a short fuzzing run,
+#                          tests, the Debian package through lintian and the metadata validators,
+#                          the same tests under AddressSanitizer and UBSan, a short fuzzing run,
 #                          and (as root) the tests against the kernel's HID stack inside a small VM
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(g++ cmake ninja-build pkg-config qt6-base-dev libhidapi-dev libudev-dev
+packages=(g++ cmake ninja-build pkg-config dpkg-dev qt6-base-dev libhidapi-dev libudev-dev
           libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation)
-# Only the tests need these: clang's libFuzzer, and qemu with busybox for the VM.
-test_packages=(clang libclang-rt-14-dev qemu-system-x86 busybox-static cpio xz-utils)
+# Only the tests need these: clang's libFuzzer, qemu with busybox for the VM, and the package
+# check's manual page maker and validators.
+test_packages=(clang libclang-rt-14-dev qemu-system-x86 busybox-static cpio xz-utils
+               help2man lintian appstream desktop-file-utils)
 
 . scripts/debian-packages.sh
 
+# Debian's hardening flags, so that the tests run what the package ships and the package check
+# reuses this build.
 build() {
-    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    set_debian_build_flags
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${debian_build_flags[@]}"
     cmake --build build
 }
 
@@ -29,6 +35,7 @@ case "${1:-}" in
         ensure_debian_packages Tarnwell "${packages[@]}" "${test_packages[@]}"
         build
         ctest --test-dir build --output-on-failure -j "$(nproc)"
+        scripts/package-check.sh build
         scripts/sanitize-tests.sh build-asan
         scripts/fuzz.sh 8
         if [ "$(id -u)" -eq 0 ]; then

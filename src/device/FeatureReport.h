@@ -6,12 +6,9 @@
 #include <span>
 #include <vector>
 
-namespace tarnwell {
+#include "device/DeviceIds.h"  // DeviceVendorId, DeviceProductId: set at configure time
 
-// USB identifiers of the clock. 0x1209 is the community vendor id that hands out product ids to
-// open projects; 0x5457 ("TW") is the product id this tool claims under it.
-inline constexpr std::uint16_t DeviceVendorId = 0x1209;
-inline constexpr std::uint16_t DeviceProductId = 0x5457;
+namespace tarnwell {
 
 // Byte 1 of every feature report the tool sends.
 enum class CommandCode : std::uint8_t {

@@ -6,15 +6,19 @@
 
 #include "Demo.h"
 #include "DemoScreenshots.h"
+#include "app/OffscreenForTextOptions.h"
 
 int main(int argc, char* argv[]) {
+    tarnwell::useOffscreenForTextOptions(argc, argv);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tarnwell-demo"));
+    QApplication::setApplicationVersion(QStringLiteral(TARNWELL_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Tarnwell on two simulated clocks; no clock needs to be attached."));
     parser.addHelpOption();
+    parser.addVersionOption();
     // For the documentation's pictures (scripts/screenshots.sh).
     QCommandLineOption screenshots(QStringLiteral("screenshot-dir"),
                                    QStringLiteral("Save pictures of both windows, then quit."),

@@ -25,6 +25,7 @@ Finds the PLL divider setting that makes output 1 of the clock run at HZ (in Hz,
 decimal point) and prints one line per frequency, in the order given:
 
   HZ: found preferred GPS=4687500 N31=5 N2_HS=11 N2_LS=512 N1_HS=11 NC1_LS=48 NC2_LS=48 BW=15 F3=937500 Fosc=5.28
+
   HZ: not found
 
   preferred, wide  the search pass that found it; wide means nothing fits the preferred,
@@ -60,12 +61,14 @@ Options:
                    limits it breaks (LIMITS), the windows and rules of each pass it breaks
                    (PREFERRED, WIDE), and which pass would accept it, exactness aside (ACCEPTED)
   --help           show this text
+  --version        show the version
 
 Exit status: 0, or 2 when an argument is not a positive number (the others are still answered).
 )";
 
 struct Arguments {
     bool help = false;
+    bool version = false;
     std::optional<std::string_view> serial;
     std::vector<std::string_view> frequencies;
     std::vector<std::string> complaints;
@@ -82,6 +85,8 @@ Arguments parseArguments(std::span<const std::string_view> args) {
         const std::string_view arg = args[i];
         if (arg == "--help" || arg == "-h") {
             parsed.help = true;
+        } else if (arg == "--version") {
+            parsed.version = true;
         } else if (arg == kSerialOption) {
             if (i + 1 < args.size())
                 parsed.serial = args[++i];
@@ -144,6 +149,10 @@ int runPlan(std::span<const std::string_view> args, std::ostream& out, std::ostr
     const Arguments parsed = parseArguments(args);
     if (parsed.help) {
         out << kUsage;
+        return 0;
+    }
+    if (parsed.version) {
+        out << "tarnwell-plan " << TARNWELL_VERSION << '\n';
         return 0;
     }
     int status = 0;
