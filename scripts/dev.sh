@@ -3,19 +3,23 @@
 #   scripts/dev.sh run     install what is needed, build, start the window
 #   scripts/dev.sh test    install what is needed, build, run every test: the unit and window
 #                          tests, the same under AddressSanitizer and UBSan, a short fuzzing run,
-#                          and (as root) the tests against the kernel's HID stack inside a small VM
+#                          the Qt-free part cross-built for Windows with its tests under Wine, and
+#                          (as root) the tests against the kernel's HID stack inside a small VM
+# Compiler warnings are errors in every build made here (TARNWELL_WERROR).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libhidapi-dev libudev-dev
           libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation)
-# Only the tests need these: clang's libFuzzer, and qemu with busybox for the VM.
-test_packages=(clang libclang-rt-14-dev qemu-system-x86 busybox-static cpio xz-utils)
+# Only the tests need these: clang's libFuzzer; scripts/windows-cross.sh asks for its own.
+test_packages=(clang libclang-rt-14-dev)
+# qemu with busybox for the VM, whose tests run only as root.
+vm_packages=(qemu-system-x86 busybox-static cpio xz-utils)
 
 . scripts/debian-packages.sh
 
 build() {
-    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWELL_WERROR=ON
     cmake --build build
 }
 
@@ -26,11 +30,15 @@ case "${1:-}" in
         exec build/bin/tarnwell
         ;;
     test)
+        if [ "$(id -u)" -eq 0 ]; then
+            test_packages+=("${vm_packages[@]}")
+        fi
         ensure_debian_packages Tarnwell "${packages[@]}" "${test_packages[@]}"
         build
         ctest --test-dir build --output-on-failure -j "$(nproc)"
         scripts/sanitize-tests.sh build-asan
         scripts/fuzz.sh 8
+        scripts/windows-cross.sh build-windows
         if [ "$(id -u)" -eq 0 ]; then
             scripts/uhid-vm/run.sh build
         else
