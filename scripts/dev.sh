@@ -4,16 +4,19 @@
 #   scripts/dev.sh test    install what is needed, build, run every test: the unit and window
 #                          tests, the Debian package through lintian and the metadata validators,
 #                          the same tests under AddressSanitizer and UBSan, a short fuzzing run,
-#                          and (as root) the tests against the kernel's HID stack inside a small VM
+#                          the Qt-free part cross-built for Windows with its tests under Wine, and
+#                          (as root) the tests against the kernel's HID stack inside a small VM
+# Compiler warnings are errors in every build made here (TARNWELL_WERROR).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(g++ cmake ninja-build pkg-config dpkg-dev qt6-base-dev libhidapi-dev libudev-dev
           libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation)
-# Only the tests need these: clang's libFuzzer, qemu with busybox for the VM, and the package
-# check's manual page maker and validators.
-test_packages=(clang libclang-rt-14-dev qemu-system-x86 busybox-static cpio xz-utils
-               help2man lintian appstream desktop-file-utils)
+# Only the tests need these: clang's libFuzzer, and the package check's manual page maker and
+# validators; scripts/windows-cross.sh asks for its own.
+test_packages=(clang libclang-rt-14-dev help2man lintian appstream desktop-file-utils)
+# qemu with busybox for the VM, whose tests run only as root.
+vm_packages=(qemu-system-x86 busybox-static cpio xz-utils)
 
 . scripts/debian-packages.sh
 
@@ -21,7 +24,8 @@ test_packages=(clang libclang-rt-14-dev qemu-system-x86 busybox-static cpio xz-u
 # reuses this build.
 build() {
     set_debian_build_flags
-    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${debian_build_flags[@]}"
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWELL_WERROR=ON \
+        "${debian_build_flags[@]}"
     cmake --build build
 }
 
@@ -32,12 +36,16 @@ case "${1:-}" in
         exec build/bin/tarnwell
         ;;
     test)
+        if [ "$(id -u)" -eq 0 ]; then
+            test_packages+=("${vm_packages[@]}")
+        fi
         ensure_debian_packages Tarnwell "${packages[@]}" "${test_packages[@]}"
         build
         ctest --test-dir build --output-on-failure -j "$(nproc)"
         scripts/package-check.sh build
         scripts/sanitize-tests.sh build-asan
         scripts/fuzz.sh 8
+        scripts/windows-cross.sh build-windows
         if [ "$(id -u)" -eq 0 ]; then
             scripts/uhid-vm/run.sh build
         else

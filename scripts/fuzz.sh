@@ -30,7 +30,7 @@ fi
 dir=build-fuzz
 cmake -S . -B "$dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTARNWELL_FUZZ=ON -DTARNWELL_BUILD_WINDOW=OFF -DTARNWELL_BUILD_TESTS=OFF \
-    -DTARNWELL_BUILD_BENCHMARKS=OFF >/dev/null
+    -DTARNWELL_BUILD_BENCHMARKS=OFF -DTARNWELL_WERROR=ON >/dev/null
 cmake --build "$dir" --target fuzz_targets
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1

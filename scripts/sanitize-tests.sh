@@ -11,7 +11,7 @@ dir=${1:-build-asan}
 # tests several times faster than -O0; asserts stay on.
 cmake -S . -B "$dir" -G Ninja \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" \
-    -DTARNWELL_SANITIZE=ON -DTARNWELL_BUILD_BENCHMARKS=OFF
+    -DTARNWELL_SANITIZE=ON -DTARNWELL_BUILD_BENCHMARKS=OFF -DTARNWELL_WERROR=ON
 cmake --build "$dir"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1

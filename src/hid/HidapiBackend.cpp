@@ -17,6 +17,8 @@
 #define TARNWELL_HIDAPI_HAS_REPORT_DESCRIPTOR 1
 #elif defined(__linux__)
 #include "hid/HidrawDescriptor.h"
+#elif defined(_WIN32)
+#include "hid/WindowsHidCaps.h"
 #else
 #error "hidapi 0.14 or newer is needed here to learn the report lengths"
 #endif
@@ -29,6 +31,7 @@ struct EnumerationFree {
     void operator()(hid_device_info* list) const { hid_free_enumeration(list); }
 };
 
+#if defined(TARNWELL_HIDAPI_HAS_REPORT_DESCRIPTOR) || defined(__linux__)
 std::optional<std::vector<std::uint8_t>> readReportDescriptor(
     [[maybe_unused]] hid_device* device, [[maybe_unused]] const std::string& path) {
 #ifdef TARNWELL_HIDAPI_HAS_REPORT_DESCRIPTOR
@@ -53,6 +56,12 @@ ReportLengths reportLengths(hid_device* device, const std::string& path) {
     }
     return parseReportDescriptor(*descriptor).lengths.value_or(ReportLengths{});
 }
+#else
+// Older hidapi on Windows: the HID class driver states the lengths, no descriptor needed.
+ReportLengths reportLengths(hid_device*, const std::string& path) {
+    return readWindowsReportLengths(path).value_or(ReportLengths{});
+}
+#endif
 
 // hidapi says only that an open failed. On systems where its path is a device node, opening the
 // node ourselves tells why (errno after hidapi's own failed open is not to be trusted: it formats

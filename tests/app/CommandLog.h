@@ -27,8 +27,12 @@ inline std::vector<ReportBytes> reportsOf(const VirtualClock& clock, CommandCode
 inline ReportBytes commandReport(
     CommandCode command, std::initializer_list<std::uint8_t> payload,
     std::size_t length = VirtualClockDescription{}.featureReportLength) {
-    ReportBytes report{0, static_cast<std::uint8_t>(command)};
-    report.insert(report.end(), payload);
+    // Byte by byte: GCC 12 at -O3 warns falsely (-Warray-bounds) on inserting a brace list here.
+    ReportBytes report;
+    report.push_back(0);
+    report.push_back(static_cast<std::uint8_t>(command));
+    for (const std::uint8_t byte : payload)
+        report.push_back(byte);
     report.resize(length, 0);
     return report;
 }

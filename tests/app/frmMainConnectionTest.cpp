@@ -40,9 +40,7 @@ TEST_F(ConnectionTest, ListsClocksInOrderAndOpensTheLast) {
     foreign.productId = 0x0001;
     VirtualClock& other = backend.addClock(foreign);
     addClock(u"");
-    VirtualClockDescription unreadable;
-    unreadable.serial.reset();
-    backend.addClock(unreadable);
+    backend.addClock(VirtualClockDescription{.serial = std::nullopt});  // its serial is unreadable
     VirtualClock& last = addClock(u"C3");
 
     start();
