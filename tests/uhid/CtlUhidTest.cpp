@@ -69,7 +69,8 @@ TEST(CtlOnUhid, ListSetShowAndStatusOnTheKernelsHidStack) {
         },
         5s))
         << listed.out;
-    const JsonNode& clock = (*listed.json())["clocks"][0];
+    const std::optional<JsonNode> list = listed.json();
+    const JsonNode& clock = (*list)["clocks"][0];
     EXPECT_EQ(clock["SerNo"].text, "UHID-C1");
     EXPECT_EQ(clock["lblProduct"].text, "Tarnwell uhid clock");
     EXPECT_TRUE(clock["canOpen"].boolean);
@@ -88,7 +89,9 @@ TEST(CtlOnUhid, ListSetShowAndStatusOnTheKernelsHidStack) {
 
     const Ran shown = runCtl("show --json");
     ASSERT_EQ(shown.status, 0) << shown.out;
-    const JsonNode& s = *shown.json();
+    const std::optional<JsonNode> parsed = shown.json();
+    ASSERT_TRUE(parsed) << shown.out;
+    const JsonNode& s = *parsed;
     EXPECT_EQ(s["GPS"].number, 4687500);
     EXPECT_EQ(s["N31"].number, 5);
     EXPECT_EQ(s["N2_HS"].number, 11);
@@ -101,9 +104,11 @@ TEST(CtlOnUhid, ListSetShowAndStatusOnTheKernelsHidStack) {
 
     const Ran status = runCtl("status --json --timeout 5");
     ASSERT_EQ(status.status, 0) << status.out;
-    EXPECT_EQ((*status.json())["SignalLossCount"].number, 7);
-    EXPECT_FALSE((*status.json())["LOS"].boolean);
-    EXPECT_TRUE((*status.json())["LOL"].boolean);
+    const std::optional<JsonNode> live = status.json();
+    ASSERT_TRUE(live) << status.out;
+    EXPECT_EQ((*live)["SignalLossCount"].number, 7);
+    EXPECT_FALSE((*live)["LOS"].boolean);
+    EXPECT_TRUE((*live)["LOL"].boolean);
 
     EXPECT_EQ(runCtl("show -s UHID-NONE").status, 3);
 }

@@ -832,7 +832,8 @@ int Run::program() {
     setting.bytes = *bytes;
     const double out1 = output1Frequency(v.gps, v.n31, v.n2ls, v.n2hs, v.n1hs, v.nc1ls);
     setting.out1Text = formatNumber(out1, kDot);
-    setting.out2Text = formatNumber(out1 * v.nc1ls / v.nc2ls, kDot);
+    // NC2_LS is even here, so it is an entry of the window's output-2 list.
+    setting.out2Text = formatNumber(out2Value(out1, v.nc1ls, int(v.nc2ls / 2) - 1), kDot);
 
     for (const std::string& change : changes)
         note("clamped " + change);
