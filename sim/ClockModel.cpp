@@ -31,6 +31,8 @@ void ClockModel::apply(CommandCode code, std::span<const std::uint8_t> payload) 
             break;
         case CommandCode::CmdSetFrequency:
             std::copy_n(payload.begin(), kPllSettingsSize, state_.pllSettings.begin());
+            if (wrongPllByte_ && *wrongPllByte_ < kPllSettingsSize)
+                ++state_.pllSettings[*wrongPllByte_];
             break;
         case CommandCode::CmdWriteRegister:
             state_.registers[payload[0]] = payload[1];

@@ -60,6 +60,10 @@ public:
     ClockState& state() { return state_; }
     const ClockState& state() const { return state_; }
 
+    // A faulty clock: programming stores this byte of the PllSettings record one higher than it
+    // was sent, so a readback check has something to catch. Nothing: stored as sent.
+    void storePllByteWrongly(std::optional<std::size_t> index) { wrongPllByte_ = index; }
+
     const std::vector<ReceivedFeatureReport>& receivedReports() const { return received_; }
     void clearReceivedReports() { received_.clear(); }
 
@@ -69,6 +73,7 @@ private:
     std::size_t featureReportLength_;
     std::size_t inputReportLength_;
     ClockState state_;
+    std::optional<std::size_t> wrongPllByte_;
     std::vector<ReceivedFeatureReport> received_;
 };
 

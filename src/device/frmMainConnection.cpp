@@ -5,6 +5,7 @@
 
 #include "app/QtText.h"
 #include "app/frmMain.h"
+#include "device/ClockExchange.h"
 #include "readback/IdentityText.h"
 
 namespace tarnwell {
@@ -47,15 +48,13 @@ bool frmMain::FindTheHid() {
     DeviceOpen = false;
     const QString wanted = SerNo->currentText();
     // With several clocks of one serial number, the first enumerated is the one opened.
-    for (const HidDeviceInfo& candidate : Backend.enumerate(DeviceVendorId, DeviceProductId)) {
-        if (listedSerial(candidate) != wanted)
-            continue;
-        if (OpenResult opened = Backend.open(candidate.path)) {
-            Device = std::move(opened.device);
-            DeviceInfo = candidate;
-            DeviceOpen = true;
-            break;
-        }
+    OpenedClock opened = openFirstClock(Backend, [&wanted](const HidDeviceInfo& candidate) {
+        return listedSerial(candidate) == wanted;
+    });
+    if (opened.device) {
+        Device = std::move(opened.device);
+        DeviceInfo = opened.info;
+        DeviceOpen = true;
     }
     return DeviceOpen;
 }
@@ -90,8 +89,7 @@ bool frmMain::commandGateOpen() const {
 bool frmMain::sendCommand(const ReportBuilder& build) {
     if (!commandGateOpen())
         return false;
-    const std::optional<FeatureReport> report = build(Device->featureReportLength());
-    LastApiResult = report && Device->sendFeatureReport(*report);
+    LastApiResult = sendCommandReport(*Device, build) == SendResult::Sent;
     return LastApiResult;
 }
 

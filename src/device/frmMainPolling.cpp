@@ -2,7 +2,7 @@
 #include <QTimer>
 
 #include "app/frmMain.h"
-#include "device/InputReport.h"
+#include "device/ClockExchange.h"
 
 namespace tarnwell {
 
@@ -17,11 +17,11 @@ void frmMain::Timer_Timer() {
 void frmMain::PollDevice() {
     if (DeviceOpen) {
         // A default read is an error: an open flag without a device drops and reconnects.
-        const InputRead read = Device ? Device->readNewestInputReport() : InputRead{};
-        LastApiResult = read.status != InputReadStatus::Error;
-        if (read.status == InputReadStatus::Error || SwitchPending) {
+        const StatusRead read = Device ? readNewestStatus(*Device) : StatusRead{};
+        LastApiResult = read.read != InputReadStatus::Error;
+        if (read.read == InputReadStatus::Error || SwitchPending) {
             dropDevice();
-        } else if (const auto status = parseInputReport(read.report)) {
+        } else if (const auto& status = read.status) {
             Timer->setInterval(kIntervalWhileReporting);
             Label16->setText(
                 QStringLiteral("Signal loss count: %1").arg(int{status->signalLossCount}));

@@ -12,10 +12,6 @@ namespace tarnwell {
 
 namespace {
 
-// The clock gets every setting twice. The second copy is read from the controls again, so it
-// carries the phase entry as the recomputed output 1 left it.
-constexpr int kProgrammingPasses = 2;
-
 QString refusalText(std::string_view field) {
     if (field == "BW")
         return QStringLiteral("BW must be a number from 0 to 255.");
@@ -31,6 +27,8 @@ void frmMain::SetFreq_Click() {
     if (SearchRunning || !commandGateOpen())
         return;
     ClampDividers();
+    // The second copy is read from the controls again, so it carries the phase entry as the
+    // recomputed output 1 left it.
     for (int pass = 0; pass < kProgrammingPasses && commandGateOpen(); ++pass) {
         const std::optional<PllSettingsBytes> settings = pllSettingsFromControls();
         if (!settings)

@@ -5,21 +5,16 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include <algorithm>
-
 #include "app/QtText.h"
 #include "app/frmMain.h"
 #include "planning/Output2List.h"
 #include "planning/PllModel.h"
-#include "readback/ConfigReport.h"
+#include "readback/ConfigurationRead.h"
 #include "readback/IdentityText.h"
 
 namespace tarnwell {
 
 namespace {
-
-// The clock needs a short pause before each identity or configuration request.
-constexpr auto kRequestPause = std::chrono::milliseconds(5);
 
 const QStringList kDriveStrengths = {QStringLiteral("8mA"), QStringLiteral("16mA"),
                                      QStringLiteral("24mA"), QStringLiteral("32mA")};
@@ -72,19 +67,14 @@ void frmMain::resetDeviceControls() {
 // A string that cannot be read leaves its label empty; the firmware version is shown with the
 // manufacturer.
 void frmMain::showIdentity() {
-    WaitForDevice(kRequestPause);
-    const std::optional<std::u16string> manufacturer = Device->manufacturer();
-    LastApiResult = manufacturer.has_value();
-    if (manufacturer) {
-        lblManuf->setText(QStringLiteral(" ") + latin1Text(identityText(*manufacturer)));
+    const ClockIdentity identity = readIdentity(*Device, WaitForDevice);
+    if (identity.manufacturer) {
+        lblManuf->setText(QStringLiteral(" ") + latin1Text(*identity.manufacturer));
         lblVersion->setText(latin1Text(firmwareVersionText(DeviceInfo.releaseNumber)));
     }
-
-    WaitForDevice(kRequestPause);
-    const std::optional<std::u16string> product = Device->product();
-    LastApiResult = product.has_value();
-    if (product)
-        lblProduct->setText(QStringLiteral(" ") + latin1Text(identityText(*product)));
+    LastApiResult = identity.product.has_value();
+    if (identity.product)
+        lblProduct->setText(QStringLiteral(" ") + latin1Text(*identity.product));
 }
 
 void frmMain::enableDeviceControls() {
@@ -99,15 +89,8 @@ void frmMain::enableDeviceControls() {
 
 // Shows nothing when the report cannot be read or is too short to hold the configuration.
 void frmMain::showConfiguration() {
-    WaitForDevice(kRequestPause);
-    std::optional<FeatureReport> report = configurationReadRequest(Device->featureReportLength());
-    std::optional<DeviceConfiguration> configuration;
-    if (report) {
-        if (const std::optional<std::size_t> received = Device->getFeatureReport(*report)) {
-            const std::size_t length = std::min(*received, report->size());
-            configuration = decodeConfigReport(std::span(report->data(), length));
-        }
-    }
+    const std::optional<DeviceConfiguration> configuration =
+        readConfiguration(*Device, WaitForDevice);
     LastApiResult = configuration.has_value();
     if (!configuration)
         return;

@@ -1,0 +1,39 @@
+#include "device/ClockExchange.h"
+
+namespace tarnwell {
+
+OpenedClock openFirstClock(HidBackend& backend, const ClockFilter& accept) {
+    OpenedClock opened;
+    for (const HidDeviceInfo& candidate : backend.enumerate(DeviceVendorId, DeviceProductId)) {
+        if (candidate.vendorId != DeviceVendorId || candidate.productId != DeviceProductId ||
+            !accept(candidate)) {
+            continue;
+        }
+        OpenResult result = backend.open(candidate.path);
+        if (result) {
+            opened.device = std::move(result.device);
+            opened.info = candidate;
+            opened.failure.reset();
+            break;
+        }
+        opened.failure = result.failure;
+    }
+    return opened;
+}
+
+StatusRead readNewestStatus(HidDevice& device) {
+    const InputRead read = device.readNewestInputReport();
+    StatusRead result{read.status, std::nullopt};
+    if (read.status == InputReadStatus::Report)
+        result.status = parseInputReport(read.report);
+    return result;
+}
+
+SendResult sendCommandReport(HidDevice& device, const ReportBuilder& build) {
+    const std::optional<FeatureReport> report = build(device.featureReportLength());
+    if (!report)
+        return SendResult::DoesNotFit;
+    return device.sendFeatureReport(*report) ? SendResult::Sent : SendResult::Failed;
+}
+
+}  // namespace tarnwell

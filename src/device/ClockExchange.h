@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "device/FeatureReport.h"
+#include "device/HidBackend.h"
+#include "device/InputReport.h"
+
+namespace tarnwell {
+
+// The exchanges with a clock that the window and the command-line program both make. No state:
+// each caller keeps its own flags and steps around them.
+
+// Decides whether a listed interface of ours is the clock wanted (by its serial, usually).
+using ClockFilter = std::function<bool(const HidDeviceInfo&)>;
+
+struct OpenedClock {
+    std::unique_ptr<HidDevice> device;  // empty when none opened
+    HidDeviceInfo info;                 // as listed, for the clock opened
+    // Why the last accepted interface refused to open; nothing when none was accepted.
+    std::optional<OpenFailure> failure;
+};
+
+// Walks our interfaces in enumeration order and opens the first one the filter accepts that
+// opens: of several clocks with one serial, the first enumerated wins.
+OpenedClock openFirstClock(HidBackend& backend, const ClockFilter& accept);
+
+struct StatusRead {
+    InputReadStatus read = InputReadStatus::Error;
+    // The newest status; nothing when no report was queued or it was too short to hold one.
+    std::optional<InputStatus> status;
+};
+
+StatusRead readNewestStatus(HidDevice& device);
+
+// Makes a command report for the clock's feature-report length; nothing when it does not fit.
+using ReportBuilder = std::function<std::optional<FeatureReport>(std::size_t)>;
+
+enum class SendResult { Sent, DoesNotFit, Failed };
+
+// Builds the report for this clock and sends it once; nothing is retried.
+SendResult sendCommandReport(HidDevice& device, const ReportBuilder& build);
+
+}  // namespace tarnwell

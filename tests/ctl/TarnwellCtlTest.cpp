@@ -1,0 +1,426 @@
+// tarnwell-ctl run in-process on simulated clocks: what each command sends and prints, and which
+// exit status each failure gives.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "CtlCommand.h"
+#include "JsonReader.h"
+#include "commands/CommandPayloads.h"
+#include "planning/PllSettings.h"
+#include "planning/SetFrequencyCommand.h"
+#include "sim/VirtualClockBackend.h"
+
+namespace tarnwell::ctl {
+namespace {
+
+using namespace std::chrono_literals;
+using tarnwell::testing::JsonNode;
+using tarnwell::testing::JsonReader;
+using ::testing::HasSubstr;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+    std::optional<JsonNode> json() const { return JsonReader::parse(out); }
+};
+
+VirtualClockDescription clockWithSerial(std::u16string serial) {
+    VirtualClockDescription description;
+    description.serial = std::move(serial);
+    return description;
+}
+
+// The documented 10 MHz setting, as Find would program it for a serial with BW 6.
+std::vector<std::uint8_t> tenMegahertzReport(std::uint8_t bw, std::size_t length,
+                                             std::uint32_t nc2 = 48, std::uint8_t phase = 0) {
+    PllBoxValues values{4687500, 5, 11, 512, 11, 48, double(nc2), phase, double(bw)};
+    return *setFrequencyReport(encodePllSettings(values).bytes, length);
+}
+
+class TarnwellCtl : public ::testing::Test {
+protected:
+    // Time moves only when the program sleeps; each sleep may do something to the clocks.
+    TarnwellCtl() {
+        time.now = [this] { return std::chrono::steady_clock::time_point(elapsed); };
+        time.wallClock = [this] {
+            return std::chrono::system_clock::time_point(
+                       std::chrono::sys_days(std::chrono::year{2024} / 5 / 1)) +
+                   elapsed;
+        };
+        time.sleep = [this](std::chrono::milliseconds pause) {
+            elapsed += pause;
+            sleeps.push_back(pause);
+            if (onSleep)
+                onSleep(sleeps.size());
+        };
+        time.interrupted = [this] {
+            return interruptAfterSleeps && sleeps.size() >= *interruptAfterSleeps;
+        };
+    }
+
+    Outcome run(std::vector<std::string_view> args) {
+        std::ostringstream out, err;
+        Outcome outcome;
+        outcome.status = runCtl(args, backend, time, out, err);
+        outcome.out = out.str();
+        outcome.err = err.str();
+        return outcome;
+    }
+
+    std::size_t reportsReceived() const {
+        std::size_t count = 0;
+        for (const auto& clock : backend.clocks())
+            count += clock->receivedReports().size();
+        return count;
+    }
+
+    VirtualClockBackend backend;
+    CtlTime time;
+    std::chrono::milliseconds elapsed{0};
+    std::vector<std::chrono::milliseconds> sleeps;
+    std::function<void(std::size_t)> onSleep;
+    std::optional<std::size_t> interruptAfterSleeps;
+};
+
+TEST_F(TarnwellCtl, ListShowsEveryClockWithItsIdentityAndWhetherItOpens) {
+    VirtualClockDescription first = clockWithSerial(u"T5240342");
+    first.manufacturer = u"Tarnwell \"Labs\"";
+    backend.addClock(first);
+    backend.addClock(clockWithSerial(u"TW240117")).refuseOpens(OpenFailure::PermissionDenied);
+
+    const Outcome listed = run({"list", "--json"});
+    ASSERT_EQ(listed.status, kExitDone) << listed.err;
+    const auto json = listed.json();
+    ASSERT_TRUE(json) << listed.out;
+    const JsonNode& clocks = (*json)["clocks"];
+    ASSERT_EQ(clocks.items.size(), 2u);
+    EXPECT_EQ(clocks[0]["SerNo"].text, "T5240342");
+    EXPECT_EQ(clocks[0]["lblManuf"].text, "Tarnwell \"Labs\"");
+    EXPECT_EQ(clocks[0]["lblProduct"].text, "Virtual GPS Clock");
+    EXPECT_EQ(clocks[0]["lblVersion"].text, "1.12");
+    EXPECT_EQ(clocks[0]["path"].text, backend.clocks()[0]->path());
+    EXPECT_TRUE(clocks[0]["canOpen"].boolean);
+    EXPECT_TRUE(clocks[0]["openFailure"].isNull());
+    EXPECT_EQ(clocks[1]["SerNo"].text, "TW240117");
+    EXPECT_FALSE(clocks[1]["canOpen"].boolean);
+    EXPECT_EQ(clocks[1]["openFailure"].text, "permission denied");
+    EXPECT_THAT(clocks[1]["fix"].text, HasSubstr("udev"));
+
+    const Outcome text = run({"list"});
+    EXPECT_THAT(text.out, HasSubstr("access        no: permission denied"));
+    EXPECT_EQ(reportsReceived(), 0u);
+}
+
+TEST_F(TarnwellCtl, ShowReadsTheConfigurationAsTheWindowShowsIt) {
+    VirtualClock& clock = backend.addClock(clockWithSerial(u"T5240342"));
+    clock.state().outputEnables = 0x02;
+    clock.state().driveStrength = 7;
+    clock.state().pllSettings[14] = 4;    // NC2_LS 5: the window shows the even divider 6
+    clock.state().pllSettings[17] = 200;  // phase step beyond the list: the window shows step 0
+
+    const Outcome shown = run({"show", "--json"});
+    ASSERT_EQ(shown.status, kExitDone) << shown.err;
+    const auto json = shown.json();
+    ASSERT_TRUE(json) << shown.out;
+    const JsonNode& s = *json;
+    EXPECT_EQ(s["SerNo"].text, "T5240342");
+    EXPECT_EQ(s["lblManuf"].text, "Tarnwell Labs");
+    EXPECT_EQ(s["lblVersion"].text, "1.12");
+    EXPECT_FALSE(s["OUT1EN"].boolean);
+    EXPECT_TRUE(s["OUT2EN"].boolean);
+    EXPECT_EQ(s["Enc1"].text, "32mA");
+    EXPECT_EQ(s["GPS"].number, 10000000);
+    EXPECT_EQ(s["N31"].number, 1000);
+    EXPECT_EQ(s["N2_HS"].number, 10);
+    EXPECT_EQ(s["N2_LS"].number, 51234);
+    EXPECT_EQ(s["N1_HS"].number, 5);
+    EXPECT_EQ(s["NC1_LS"].number, 100);
+    EXPECT_EQ(s["NC2_LS"].number, 6);
+    EXPECT_EQ(s["PhaseBox"].number, 0);
+    EXPECT_EQ(s["PhaseIndex"].number, 200);
+    EXPECT_EQ(s["BW"].number, 3);
+    EXPECT_EQ(s["Out1Freq"].number, 10246800);
+    EXPECT_EQ(s["F3lbl"].number, 10000);
+    EXPECT_EQ(s["Fosclbl"].number, 5.1234);
+    EXPECT_EQ(s["OUT2"].number, 10246800.0 * 100 / 6);
+    // The clock's pause before each of its three requests.
+    EXPECT_EQ(sleeps, std::vector<std::chrono::milliseconds>(3, 5ms));
+
+    const Outcome text = run({"show"});
+    EXPECT_THAT(text.out, HasSubstr("Fosc              5.1234 GHz"));
+    EXPECT_THAT(text.out, HasSubstr("Output 1          10246800 Hz"));
+    EXPECT_EQ(reportsReceived(), 0u);
+}
+
+TEST_F(TarnwellCtl, StatusReadsTheNextReportAndWatchPrintsEachChange) {
+    VirtualClock& clock = backend.addClock();
+    clock.state().status = {7, false, true};
+    const auto json = run({"status", "--json"}).json();
+    ASSERT_TRUE(json);
+    EXPECT_EQ((*json)["SignalLossCount"].number, 7);
+    EXPECT_FALSE((*json)["LOS"].boolean);
+    EXPECT_TRUE((*json)["LOL"].boolean);
+    EXPECT_THAT(run({"status"}).out,
+                HasSubstr("signal loss count 7; GPS signal ok; PLL lock none"));
+
+    // Lock comes after the third poll, a loss after the sixth; the tenth ends the watch.
+    onSleep = [&clock](std::size_t n) {
+        if (n == 3)
+            clock.state().status.noPllLock = false;
+        if (n == 6)
+            clock.state().status = {8, true, false};
+    };
+    sleeps.clear();
+    interruptAfterSleeps = 10;
+    const Outcome watched = run({"status", "--watch", "--json"});
+    EXPECT_EQ(watched.status, kExitDone) << watched.err;
+    const auto changes = watched.json();
+    ASSERT_TRUE(changes) << watched.out;
+    ASSERT_EQ(changes->items.size(), 3u);
+    EXPECT_TRUE((*changes)[0]["LOL"].boolean);
+    EXPECT_FALSE((*changes)[1]["LOL"].boolean);
+    EXPECT_EQ((*changes)[2]["SignalLossCount"].number, 8);
+    EXPECT_EQ((*changes)[1]["time"].text, "2024-05-01T00:00:00.150Z");
+
+    sleeps.clear();
+    elapsed = 0ms;
+    onSleep = {};
+    const Outcome lines = run({"status", "--watch"});
+    EXPECT_THAT(lines.out, HasSubstr("2024-05-01T00:00:00.000Z  signal loss count 8"));
+}
+
+TEST_F(TarnwellCtl, SetProgramsTheFoundSettingTwiceAsUpdateDoesAndReadsItBack) {
+    VirtualClock& clock = backend.addClock(clockWithSerial(u"T5240342"));
+    const std::size_t length = clock.description().featureReportLength;
+
+    const Outcome dry = run({"set", "10000000", "--dry-run", "--json"});
+    EXPECT_EQ(dry.status, kExitDone) << dry.err;
+    EXPECT_TRUE(dry.json().has_value()) << dry.out;
+    EXPECT_EQ(reportsReceived(), 0u) << "a dry run sends nothing";
+
+    const Outcome set = run({"set", "10000000", "-s", "T5240342", "--json"});
+    ASSERT_EQ(set.status, kExitDone) << set.err;
+    const std::vector<std::uint8_t> expected = tenMegahertzReport(6, length);
+    ASSERT_EQ(clock.receivedReports().size(), 2u);
+    EXPECT_EQ(clock.receivedReports()[0].bytes, expected);
+    EXPECT_EQ(clock.receivedReports()[1].bytes, expected);
+    const auto json = set.json();
+    ASSERT_TRUE(json) << set.out;
+    EXPECT_TRUE((*json)["readBack"].boolean);
+    EXPECT_EQ((*json)["N2_LS"].number, 512);
+    EXPECT_EQ((*json)["BW"].number, 6);
+    EXPECT_EQ((*json)["OUT2"].number, 10000000);
+    EXPECT_EQ((*json)["F3lbl"].number, 937500);
+    EXPECT_EQ((*json)["Fosclbl"].number, 5.28);
+    const auto shown = run({"show", "--json"}).json();
+    ASSERT_TRUE(shown);
+    EXPECT_EQ((*shown)["Out1Freq"].number, 10000000);
+    EXPECT_EQ((*shown)["N2_LS"].number, 512);
+
+    // Output 2 and the phase pick among the window's choices.
+    clock.model().clearReceivedReports();
+    ASSERT_EQ(run({"set", "10000000", "--out2", "20000000"}).status, kExitDone);
+    EXPECT_EQ(clock.receivedReports().back().bytes, tenMegahertzReport(6, length, 24));
+    const Outcome locked =
+        run({"set", "10000000", "--phase", "7.50", "--wait-lock", "1", "--json"});
+    ASSERT_EQ(locked.status, kExitDone);
+    EXPECT_FALSE((*locked.json())["LOL"].boolean);
+    EXPECT_EQ(clock.receivedReports().back().bytes, tenMegahertzReport(6, length, 48, 1));
+}
+
+TEST_F(TarnwellCtl, ProgramSendsExactlyTheValuesOrClampsThemWhenAsked) {
+    VirtualClock& clock = backend.addClock(clockWithSerial(u"TW240117"));
+    const std::size_t length = clock.description().featureReportLength;
+    const Outcome exact = run({"program", "4687500", "5", "11", "512", "11", "48", "48"});
+    ASSERT_EQ(exact.status, kExitDone) << exact.err;
+    ASSERT_EQ(clock.receivedReports().size(), 2u);
+    EXPECT_EQ(clock.receivedReports()[1].bytes, tenMegahertzReport(15, length));
+
+    const Outcome refused = run({"program", "4687500", "5", "11", "513", "11", "48", "48"});
+    EXPECT_EQ(refused.status, kExitUsage);
+    EXPECT_THAT(refused.err, HasSubstr("N2_LS 513 is outside its limits"));
+    EXPECT_EQ(clock.receivedReports().size(), 2u);
+
+    const Outcome clamped = run({"program", "12000000", "5", "11", "513", "11", "48", "48",
+                                 "--clamp", "--bw", "6", "--phase", "1", "--json"});
+    ASSERT_EQ(clamped.status, kExitDone) << clamped.err;
+    EXPECT_THAT(clamped.err, HasSubstr("clamped GPS 12000000 -> 10000000"));
+    EXPECT_THAT(clamped.err, HasSubstr("clamped N2_LS 513 -> 512"));
+    const auto json = clamped.json();
+    ASSERT_TRUE(json) << clamped.out;
+    ASSERT_EQ((*json)["clamped"].items.size(), 2u);
+    EXPECT_EQ((*json)["clamped"][1]["box"].text, "N2_LS");
+    const PllSettings stored = decodePllSettings(clock.state().pllSettings);
+    EXPECT_EQ(stored.gps, 10000000u);
+    EXPECT_EQ(stored.n2ls, 512u);
+    EXPECT_EQ(stored.bw, 6);
+    EXPECT_EQ(stored.phaseIndex, 1);
+}
+
+TEST_F(TarnwellCtl, OutputAndDeviceCommandsSendTheWindowsPayloads) {
+    VirtualClock& clock = backend.addClock();
+    const std::size_t length = clock.description().featureReportLength;
+    const auto last = [&clock] { return clock.receivedReports().back().bytes; };
+
+    clock.state().outputEnables = 0x01;
+    const Outcome outputs = run({"outputs", "--out2", "on", "--json"});
+    ASSERT_EQ(outputs.status, kExitDone) << outputs.err;
+    EXPECT_EQ(last(), *outputEnableReport(true, true, length)) << "output 1 stays as it was";
+    EXPECT_TRUE((*outputs.json())["OUT1EN"].boolean);
+    ASSERT_EQ(run({"outputs", "--out1", "off"}).status, kExitDone);
+    EXPECT_EQ(clock.state().outputEnables, 0x02);
+
+    ASSERT_EQ(run({"identify", "2"}).status, kExitDone);
+    EXPECT_EQ(last(), *identifyReport(IdentifySelection::Output2, length));
+    ASSERT_EQ(run({"identify", "off"}).status, kExitDone);
+    EXPECT_EQ(last(), *identifyReport(IdentifySelection::Off, length));
+    ASSERT_EQ(run({"drive", "24mA"}).status, kExitDone);
+    EXPECT_EQ(clock.state().driveStrength, 2);
+    const Outcome drive = run({"drive", "16", "--json"});
+    ASSERT_EQ(drive.status, kExitDone);
+    EXPECT_EQ(last(), *driveStrengthReport(1, length));
+    EXPECT_EQ((*drive.json())["Enc1"].text, "16mA");
+    const Outcome sleep = run({"sleep", "--json"});
+    ASSERT_EQ(sleep.status, kExitDone);
+    EXPECT_TRUE((*sleep.json())["sleep"].boolean);
+    EXPECT_EQ(last(), *sleepReport(length));
+    const Outcome written = run({"write-register", "25", "160", "--json"});
+    ASSERT_EQ(written.status, kExitDone);
+    EXPECT_EQ(last(), *writeRegisterReport(25, 160, length));
+    EXPECT_EQ((*written.json())["DATA"].number, 160);
+    EXPECT_EQ(clock.receivedReports().size(), 8u);
+}
+
+TEST_F(TarnwellCtl, BadArgumentsExitTwoAndSendNothing) {
+    backend.addClock(clockWithSerial(u"A1"));
+    const std::vector<std::vector<std::string_view>> lines = {
+        {},
+        {"frobnicate"},
+        {"show", "--frobnicate"},
+        {"show", "--watch"},
+        {"list", "-s", "A1"},
+        {"set"},
+        {"set", "10,5"},
+        {"set", "0.5"},
+        {"set", "10000000", "--out2", "12345"},
+        {"set", "10000000", "--phase", "8"},
+        {"set", "10000000", "--out2", "20000000", "--phase", "0"},
+        {"set", "10000000", "--wait-lock", "soon"},
+        {"program", "4687500", "0", "11", "512", "11", "48", "48"},
+        {"program", "4687500", "5", "11", "512", "11", "48", "48.5"},
+        {"program", "4687500", "5", "11", "512", "11", "48", "48", "--bw", "256"},
+        {"program", "4687500", "5", "11", "512", "11", "48", "48", "--phase", "48"},
+        {"outputs"},
+        {"outputs", "--out1", "maybe"},
+        {"identify", "3"},
+        {"drive", "12mA"},
+        {"write-register", "256", "1"},
+        {"write-register", "1", "-1"},
+        {"status", "--timeout"},
+        {"status", "--timeout", "x"},
+    };
+    for (const auto& line : lines) {
+        std::string shown;
+        for (const auto word : line)
+            shown += std::string(word) + " ";
+        const Outcome outcome = run(line);
+        EXPECT_EQ(outcome.status, 2) << shown << outcome.err;
+        EXPECT_FALSE(outcome.err.empty()) << shown;
+    }
+    EXPECT_EQ(backend.openCount(), 0u) << "refused before any clock was touched";
+
+    const Outcome nearest = run({"set", "10000000", "--phase", "8", "--json"});
+    EXPECT_THAT(nearest.err, HasSubstr("nearest choices: 7.5, 15, 0, 22.5"));
+    ASSERT_TRUE(nearest.json());
+    EXPECT_EQ((*nearest.json())["exitStatus"].number, kExitUsage);
+
+    backend.addClock(clockWithSerial(u"B2"));
+    const Outcome several = run({"sleep"});
+    EXPECT_EQ(several.status, kExitUsage);
+    EXPECT_THAT(several.err, HasSubstr("A1, B2"));
+    EXPECT_EQ(reportsReceived(), 0u);
+}
+
+// The numbers themselves are the contract with scripts, so they are spelled out here.
+TEST_F(TarnwellCtl, EachFailureHasItsOwnExitStatus) {
+    EXPECT_EQ(run({"show"}).status, 3);
+    VirtualClock& clock = backend.addClock(clockWithSerial(u"A1"));
+    EXPECT_EQ(run({"show", "-s", "B2"}).status, 3);
+
+    clock.refuseOpens(OpenFailure::Busy);
+    const Outcome busy = run({"show"});
+    EXPECT_EQ(busy.status, 4);
+    EXPECT_THAT(busy.err, HasSubstr("another program holds it"));
+    clock.refuseOpens(std::nullopt);
+
+    EXPECT_EQ(run({"set", "123"}).status, 5);
+
+    clock.failNext(VirtualFault::SendFeature);
+    const Outcome failedSend = run({"set", "10000000"});
+    EXPECT_EQ(failedSend.status, 6);
+    EXPECT_THAT(failedSend.err, HasSubstr("copy 1 of 2"));
+    EXPECT_EQ(clock.receivedReports().size(), 0u) << "nothing is retried";
+
+    clock.failNext(VirtualFault::GetFeature);
+    EXPECT_EQ(run({"show"}).status, 6);
+
+    clock.model().storePllByteWrongly(6);  // N2_HS
+    const Outcome differs = run({"set", "10000000", "--json"});
+    EXPECT_EQ(differs.status, 7);
+    EXPECT_THAT(differs.err, HasSubstr("N2_HS sent 11, read back 12"));
+    EXPECT_EQ((*differs.json())["exitStatus"].number, 7);
+    clock.model().storePllByteWrongly(std::nullopt);
+
+    clock.state().status.noGpsSignal = true;
+    const Outcome unlocked = run({"set", "10000000", "--wait-lock", "1"});
+    EXPECT_EQ(unlocked.status, 8);
+    EXPECT_THAT(unlocked.err, HasSubstr("no GPS signal within 1 s"));
+
+    clock.setInputReportMode(InputReportMode::OnRequest);
+    EXPECT_EQ(run({"status", "--timeout", "0.5"}).status, 6);
+
+    // Unplugged after programming, during the pause before the readback.
+    clock.setInputReportMode(InputReportMode::Continuous);
+    onSleep = [&clock](std::size_t) { clock.unplug(); };
+    const Outcome unplugged = run({"set", "10000000"});
+    EXPECT_EQ(unplugged.status, 6);
+    EXPECT_THAT(unplugged.err, HasSubstr("reading the setting back"));
+}
+
+TEST_F(TarnwellCtl, DuplicateSerialsUseTheFirstListedAndSaySo) {
+    VirtualClock& first = backend.addClock(clockWithSerial(u"A1"));
+    VirtualClock& second = backend.addClock(clockWithSerial(u"A1"));
+    const Outcome outcome = run({"sleep", "-s", "A1"});
+    EXPECT_EQ(outcome.status, kExitDone);
+    EXPECT_THAT(outcome.err, HasSubstr("2 clocks have serial A1"));
+    EXPECT_EQ(first.state().sleepCommands, 1u);
+    EXPECT_EQ(second.state().sleepCommands, 0u);
+}
+
+TEST_F(TarnwellCtl, HelpNamesEveryCommandExitStatusAndJsonField) {
+    backend.addClock();
+    const Outcome help = run({"--help"});
+    EXPECT_EQ(help.status, kExitDone);
+    for (const char* command : {"list", "show", "status", "set HZ", "program GPS", "outputs",
+                                "identify", "drive", "sleep", "write-register"})
+        EXPECT_THAT(help.out, HasSubstr(std::string("\n  ") + command)) << command;
+    for (int status : {2, 3, 4, 5, 6, 7, 8})
+        EXPECT_THAT(help.out, HasSubstr("\n  " + std::to_string(status) + "   ")) << status;
+    for (const auto& line : std::vector<std::vector<std::string_view>>{
+             {"show", "--json"},
+             {"set", "10000000", "--json", "--wait-lock", "1"},
+             {"list", "--json"}}) {
+        const auto json = run(line).json();
+        ASSERT_TRUE(json);
+        const JsonNode& fields = line[0] == "list" ? (*json)["clocks"][0] : *json;
+        for (const std::string& field : fields.order)
+            EXPECT_THAT(help.out, HasSubstr("\"" + field + "\"")) << field;
+    }
+    EXPECT_EQ(run({"--version"}).out, "tarnwell-ctl 9.12\n");
+}
+
+}  // namespace
+}  // namespace tarnwell::ctl

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "device/HidBackend.h"
+#include "readback/ConfigurationRead.h"
+
+namespace tarnwell::ctl {
+
+// One attached clock as `list` reports it: what the system lists, and what one open told.
+struct ListedClock {
+    HidDeviceInfo info;
+    std::optional<std::string> serial;       // as the window lists it; nothing when unreadable
+    std::optional<OpenFailure> openFailure;  // nothing: this user may open it
+    ClockIdentity identity;                  // read from the open clock
+};
+
+// Every interface with our identifiers, each tried with one open. The one place that walks the
+// clocks for `list`, so a shared discovery can take its place.
+std::vector<ListedClock> listClocks(HidBackend& backend, const RequestPause& pause);
+
+}  // namespace tarnwell::ctl
