@@ -43,12 +43,15 @@ QFrame* separator(const char* objectName, QWidget* parent) {
 }  // namespace
 
 frmMain::frmMain(HidBackend& backend, DeviceWait waitForDevice, WarningBox showWarning,
-                 QWidget* parent)
+                 ChoiceBox askChoice, QWidget* parent)
     : QWidget(parent),
       Backend(backend),
       WaitForDevice(std::move(waitForDevice)),
       ShowWarning(std::move(showWarning)),
+      AskChoice(std::move(askChoice)),
       Locale(numberLocaleOf(QLocale())) {
+    if (!AskChoice)  // before the warning box gets its default: it decides which question box
+        AskChoice = defaultChoiceBox(ShowWarning);
     if (!WaitForDevice) {
         WaitForDevice = [](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); };
     }

@@ -46,11 +46,17 @@ public:
     // A modal warning box owned by the window.
     using WarningBox =
         std::function<void(QWidget& parent, const QString& title, const QString& text)>;
+    // A modal question owned by the window, offering one button per choice and one to close it.
+    // Answers the index of the choice taken, or -1 when the box was closed without one.
+    using ChoiceBox = std::function<int(QWidget& parent, const QString& title,
+                                        const QString& text, const QStringList& choices)>;
 
-    // Tests replace the waits and the warning box; left empty, they are a real sleep and a modal
-    // message box.
+    // Tests replace the waits, the warning box and the question box; left empty, they are a real
+    // sleep and modal message boxes. With only the warning box replaced, questions go to it and
+    // are answered with no choice, so that no real box can stop a test.
     explicit frmMain(HidBackend& backend, DeviceWait waitForDevice = {},
-                     WarningBox showWarning = {}, QWidget* parent = nullptr);
+                     WarningBox showWarning = {}, ChoiceBox askChoice = {},
+                     QWidget* parent = nullptr);
     ~frmMain() override;
 
     // Lifecycle.
@@ -148,6 +154,10 @@ private:
     void showSearchProgress(const SearchProgress& at);
     void showFoundSetting(const DividerPlan& plan, double out1Frequency);
     void showSearchFailure();
+    // After a search that found nothing: the nearest exact frequencies and the closest setting,
+    // offered with the "Not found" message (src/planning/frmMainNearest.cpp).
+    void offerNearestSettings(double out1Frequency);
+    static ChoiceBox defaultChoiceBox(const WarningBox& injectedWarning);
     std::array<QLineEdit*, kPllBoxCount> pllBoxes() const;
     // The controls as one settings record, or nothing (the user is told why) when they cannot
     // be sent as they are.
@@ -164,6 +174,7 @@ private:
     HidBackend& Backend;
     DeviceWait WaitForDevice;
     WarningBox ShowWarning;
+    ChoiceBox AskChoice;
     NumberLocale Locale;
 
     // Connection state.

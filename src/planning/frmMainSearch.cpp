@@ -102,7 +102,7 @@ void frmMain::FindFreq_Click() {
         case SearchOutcome::NotFound:
             if (search.lastProgress)
                 showSearchProgress(*search.lastProgress);
-            showSearchFailure();
+            offerNearestSettings(*wanted);
             break;
         case SearchOutcome::Cancelled:  // the window was closed: nobody waits for a result
             SetFreq->setText(kUpdateCaption);

@@ -30,6 +30,11 @@ frmMain& WindowFixture::window() {
             backend, [this](std::chrono::milliseconds pause) { waits.push_back(pause); },
             [this](QWidget&, const QString& title, const QString& text) {
                 warnings.push_back(title + ": " + text);
+            },
+            [this](QWidget&, const QString& title, const QString& text,
+                   const QStringList& choices) {
+                questions.push_back({title + ": " + text, choices});
+                return answer ? answer(choices) : -1;
             });
     }
     return *window_;

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,6 +48,13 @@ protected:
     VirtualClockBackend backend;
     std::vector<std::chrono::milliseconds> waits;
     std::vector<QString> warnings;  // "title: text"
+    struct Question {
+        QString text;  // "title: text"
+        QStringList choices;
+    };
+    std::vector<Question> questions;
+    // Picks a choice's index for each question; left empty, every question is closed unanswered.
+    std::function<int(const QStringList& choices)> answer;
 
 private:
     std::unique_ptr<frmMain> window_;
