@@ -229,6 +229,19 @@ TEST_F(TarnwellCtl, SetProgramsTheFoundSettingTwiceAsUpdateDoesAndReadsItBack) {
     ASSERT_EQ(locked.status, kExitDone);
     EXPECT_FALSE((*locked.json())["LOL"].boolean);
     EXPECT_EQ(clock.receivedReports().back().bytes, tenMegahertzReport(6, length, 48, 1));
+
+    // Without an exact setting, something else is programmed only when asked for.
+    clock.model().clearReceivedReports();
+    EXPECT_EQ(run({"set", "9999991"}).status, kExitNoExactSetting);
+    const auto nearest = run({"set", "9999991", "--nearest", "--dry-run", "--json"}).json();
+    ASSERT_TRUE(nearest);
+    EXPECT_EQ((*nearest)["Out1Freq"].number, 9999990) << "the lower of two equally near";
+    EXPECT_FALSE((*nearest)["exact"].boolean);
+    const Outcome closest = run({"set", "9999991", "--closest", "--json"});
+    ASSERT_EQ(closest.status, kExitDone) << closest.err;
+    EXPECT_EQ((*closest.json())["GPS"].number, 4748293);
+    EXPECT_EQ((*closest.json())["N2_LS"].number, 13298);
+    EXPECT_EQ(clock.receivedReports().size(), 2u);
 }
 
 TEST_F(TarnwellCtl, ProgramSendsExactlyTheValuesOrClampsThemWhenAsked) {
@@ -309,6 +322,7 @@ TEST_F(TarnwellCtl, BadArgumentsExitTwoAndSendNothing) {
         {"set", "10000000", "--phase", "8"},
         {"set", "10000000", "--out2", "20000000", "--phase", "0"},
         {"set", "10000000", "--wait-lock", "soon"},
+        {"set", "9999991", "--nearest", "--closest"},
         {"program", "4687500", "0", "11", "512", "11", "48", "48"},
         {"program", "4687500", "5", "11", "512", "11", "48", "48.5"},
         {"program", "4687500", "5", "11", "512", "11", "48", "48", "--bw", "256"},

@@ -18,7 +18,8 @@ constexpr std::array<CommandSpec, 10> kCommands{{
     {"list", 0, "list", false},
     {"show", 0, "show"},
     {"status", 0, "status [--watch] [--timeout S]"},
-    {"set", 1, "set HZ [--out2 HZ] [--phase DEG] [--dry-run] [--wait-lock S]"},
+    {"set", 1,
+     "set HZ [--out2 HZ] [--phase DEG] [--nearest | --closest] [--dry-run] [--wait-lock S]"},
     {"program", 7,
      "program GPS N31 N2_HS N2_LS N1_HS NC1_LS NC2_LS [--phase INDEX] [--bw N] [--clamp]"},
     {"outputs", 0, "outputs [--out1 on|off] [--out2 on|off]"},
@@ -34,13 +35,15 @@ struct OptionSpec {
     std::string_view commands;  // space-separated
 };
 
-constexpr std::array<OptionSpec, 9> kCommandOptions{{
+constexpr std::array<OptionSpec, 11> kCommandOptions{{
     {"--watch", false, "status"},
     {"--timeout", true, "status"},
     {"--out1", true, "outputs"},
     {"--out2", true, "set outputs"},
     {"--phase", true, "set program"},
     {"--dry-run", false, "set"},
+    {"--nearest", false, "set"},
+    {"--closest", false, "set"},
     {"--wait-lock", true, "set program"},
     {"--bw", true, "program"},
     {"--clamp", false, "program"},

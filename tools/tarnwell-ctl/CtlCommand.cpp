@@ -13,6 +13,7 @@
 #include "ClockListing.h"
 #include "CtlArguments.h"
 #include "Json.h"
+#include "SettingChoice.h"
 #include "commands/CommandPayloads.h"
 #include "common/NumberText.h"
 #include "device/ClockExchange.h"
@@ -667,16 +668,27 @@ int Run::set() {
                         "--wait-lock needs seconds, not \"" + std::string(*text) + "\"");
     }
 
-    const SearchResult search = findDividers(*hz);
-    if (search.outcome != SearchOutcome::Found || !search.plan)
-        return fail(kExitNoExactSetting, "no exact setting for " + std::string(hzText) + " Hz");
-    const DividerPlan& plan = *search.plan;
+    if (args_.has("--nearest") && args_.has("--closest"))
+        return fail(kExitUsage, "--nearest and --closest exclude each other");
+    const InexactChoice inexact = args_.has("--nearest")   ? InexactChoice::NearestExact
+                                  : args_.has("--closest") ? InexactChoice::Closest
+                                                           : InexactChoice::None;
+    const std::optional<ChosenSetting> chosen = chooseSetting(*hz, inexact);
+    if (!chosen) {
+        return fail(kExitNoExactSetting,
+                    "no exact setting for " + std::string(hzText) + " Hz" +
+                        (inexact == InexactChoice::NearestExact
+                             ? " and none for a whole frequency within 1% of it"
+                             : ""));
+    }
+    const DividerPlan& plan = chosen->plan;
+    const double out1 = chosen->out1;
 
     Setting setting;
-    setting.out1Text = formatNumber(*hz, kDot);
+    setting.out1Text = formatNumber(out1, kDot);
     // Output 2's choices are those the window's list offers after this search.
     const int lastIndex = plan.nc / 2 - 1;
-    std::vector<std::string> out2Choices = out2Texts(*hz, plan.nc, 0, lastIndex + 1, kDot);
+    std::vector<std::string> out2Choices = out2Texts(out1, plan.nc, 0, lastIndex + 1, kDot);
     int out2Index = lastIndex;
     if (out2Wanted) {
         const std::string wanted = formatNumber(*out2Wanted, kDot);
@@ -729,7 +741,9 @@ int Run::set() {
     setting.bytes = *bytes;
 
     Json document = Json::object();
-    document.set("SerNo", utf8FromLatin1(serial_)).set("dryRun", args_.has("--dry-run"));
+    document.set("SerNo", utf8FromLatin1(serial_))
+        .set("dryRun", args_.has("--dry-run"))
+        .set("exact", chosen->exact);
     addSetting(document, setting);
     if (args_.has("--dry-run")) {
         if (args_.json) {

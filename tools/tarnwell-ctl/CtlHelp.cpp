@@ -54,6 +54,10 @@ Options of set:
                        output 1. A value that is not a choice is refused with the nearest ones
       --phase DEG      phase shift of output 2 in degrees, one of the window's phase choices
                        (steps of 360 / NC1_LS); only when output 2 equals output 1. Default 0
+      --nearest        when HZ has no exact setting, program the nearest whole frequency
+                       (within 1% of HZ) that has one instead; the nearer side, the lower on a tie
+      --closest        when HZ has no exact setting, program the setting whose output 1 comes
+                       closest to HZ instead (its frequency is then not HZ exactly)
       --dry-run        print the setting and send nothing
       --wait-lock S    after programming, wait up to S seconds for PLL lock and a GPS signal
 
@@ -89,10 +93,10 @@ JSON fields (named after the window's boxes):
            "PhaseIndex", "BW", "Out1Freq" (Hz), "F3lbl" (Hz), "Fosclbl" (GHz), "OUT2" (Hz)}
   status   {"SerNo", "SignalLossCount", "LOS" (true: no GPS signal), "LOL" (true: no PLL lock)};
            --watch: [{"time", "SignalLossCount", "LOS", "LOL"}, ...]
-  set      {"SerNo", "dryRun", "GPS", "N31", "N2_HS", "N2_LS", "N1_HS", "NC1_LS", "NC2_LS",
+  set      {"SerNo", "dryRun", "exact" (false: Out1Freq is not HZ), "GPS", "N31", "N2_HS", "N2_LS", "N1_HS", "NC1_LS", "NC2_LS",
            "PhaseBox", "PhaseIndex", "BW", "Out1Freq", "OUT2", "F3lbl", "Fosclbl", "readBack",
            "LOS", "LOL" (the last two with --wait-lock)}
-  program  as set, without "dryRun", with "clamped": [{"box", "from", "to"}]
+  program  as set, without "dryRun" and "exact", with "clamped": [{"box", "from", "to"}]
   outputs  {"SerNo", "OUT1EN", "OUT2EN"}
   identify {"SerNo", "identify": "output 1" | "output 2" | "off"}
   drive    {"SerNo", "Enc1"}
@@ -104,6 +108,7 @@ Examples:
   tarnwell-ctl list
   tarnwell-ctl set 10000000 -s T5240342 --wait-lock 60
   tarnwell-ctl set 10000000 --out2 20000000 --dry-run
+  tarnwell-ctl set 9999991 --closest --dry-run
   tarnwell-ctl program 4687500 5 11 512 11 48 48 --bw 15
   tarnwell-ctl status --json
   tarnwell-ctl status --watch
