@@ -31,6 +31,8 @@ frmMain& WindowFixture::window() {
             [this](QWidget&, const QString& title, const QString& text) {
                 warnings.push_back(title + ": " + text);
             });
+        window_->setClock([this] { return now; });
+        window_->setNoticeBox([this](QWidget&, const QString& text) { notices.push_back(text); });
     }
     return *window_;
 }

@@ -13,13 +13,13 @@
 #include <vector>
 
 #include "app/frmMain.h"
-#include "sim/VirtualClockBackend.h"
 #include "planning/PllSettings.h"
+#include "sim/VirtualClockBackend.h"
 
 namespace tarnwell::testing {
 
-// The window on virtual clocks, with waits recorded instead of slept and warning boxes recorded
-// instead of shown.
+// The window on virtual clocks, with waits recorded instead of slept, warning boxes and notices
+// recorded instead of shown, and time that moves only when a test moves it.
 class WindowFixture : public ::testing::Test {
 protected:
     WindowFixture();
@@ -47,6 +47,8 @@ protected:
     VirtualClockBackend backend;
     std::vector<std::chrono::milliseconds> waits;
     std::vector<QString> warnings;  // "title: text"
+    std::vector<QString> notices;
+    std::chrono::steady_clock::time_point now{std::chrono::hours(1)};  // the window's time
 
 private:
     std::unique_ptr<frmMain> window_;
