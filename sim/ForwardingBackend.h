@@ -42,6 +42,9 @@ public:
 
     std::vector<HidDeviceInfo> enumerate(std::uint16_t vendorId, std::uint16_t productId) override;
     OpenResult open(const std::string& path) override;
+    bool notifiesChanges() const override { return inner_.notifiesChanges(); }
+    int changeDescriptor() const override { return inner_.changeDescriptor(); }
+    bool takeChanges() override { return inner_.takeChanges(); }
 
 protected:
     HidBackend& inner() { return inner_; }

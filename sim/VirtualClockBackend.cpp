@@ -100,8 +100,23 @@ void VirtualClockBackend::removeClock(const VirtualClock& clock) {
     }
 }
 
+std::vector<VirtualClockBackend::Seen> VirtualClockBackend::snapshot() const {
+    std::vector<Seen> seen;
+    for (const auto& clock : clocks_)
+        seen.push_back({clock.get(), clock->path(), clock->pluggedIn(), clock->openRefusal()});
+    return seen;
+}
+
+bool VirtualClockBackend::takeChanges() {
+    std::vector<Seen> now = snapshot();
+    const bool changed = now != lastSeen_;
+    lastSeen_ = std::move(now);
+    return changed;
+}
+
 std::vector<HidDeviceInfo> VirtualClockBackend::enumerate(std::uint16_t vendorId,
                                                           std::uint16_t productId) {
+    ++enumerationCount_;
     std::vector<HidDeviceInfo> found;
     for (const auto& clock : clocks_) {
         const VirtualClockDescription& description = clock->description();

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,12 +25,32 @@ public:
     std::vector<HidDeviceInfo> enumerate(std::uint16_t vendorId, std::uint16_t productId) override;
     OpenResult open(const std::string& path) override;
 
+    // Like a system that announces plugging (the default), or like one that does not.
+    void setNotifiesChanges(bool notifies) { notifiesChanges_ = notifies; }
+    bool notifiesChanges() const override { return notifiesChanges_; }
+    // True after a clock was added, removed, plugged in or out, or began or stopped refusing
+    // opens.
+    bool takeChanges() override;
+
     // Opens attempted through this backend, failed ones included.
     std::size_t openCount() const { return openCount_; }
+    std::size_t enumerationCount() const { return enumerationCount_; }
 
 private:
+    struct Seen {
+        const VirtualClock* clock;
+        std::string path;
+        bool pluggedIn;
+        std::optional<OpenFailure> refusal;
+        bool operator==(const Seen&) const = default;
+    };
+    std::vector<Seen> snapshot() const;
+
     std::vector<std::shared_ptr<VirtualClock>> clocks_;
+    bool notifiesChanges_ = true;
+    std::vector<Seen> lastSeen_;
     std::size_t openCount_ = 0;
+    std::size_t enumerationCount_ = 0;
     std::size_t nextClockId_ = 1;
 };
 

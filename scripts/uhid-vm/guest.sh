@@ -26,4 +26,31 @@ if [ "$found" -eq 0 ]; then
     echo "uhid-vm: no test_uhid_* programs in $build_dir/bin" >&2
     exit 1
 fi
+
+# Again as a user who is not root, as people run the tool. devtmpfs makes each hidraw node
+# root's with mode 0600: first as on a machine without the udev rule, then with a loop that gives
+# each new node to the user, standing in for the rule (there is no udevd in here).
+user=1000
+chmod 0666 /dev/uhid
+mkdir -p /run/user-home /run/user-tmp /run/user-xdg
+chown "$user:$user" /run/user-home /run/user-tmp /run/user-xdg
+chmod 0700 /run/user-xdg
+as_user() {
+    HOME=/run/user-home TMPDIR=/run/user-tmp XDG_RUNTIME_DIR=/run/user-xdg \
+        setpriv --reuid="$user" --regid="$user" --clear-groups "$@"
+}
+for program in "$build_dir"/bin/test_uhid_hidapi_backend "$build_dir"/bin/test_uhid_window; do
+    [ -x "$program" ] || continue
+    echo "uhid-vm: running ${program##*/} as uid $user without access to the nodes"
+    TARNWELL_UHID_ACCESS=denied as_user "$program" --gtest_color=no \
+        --gtest_filter='*ThisUserMay*' || status=1
+done
+(while :; do chown "$user" /dev/hidraw* 2>/dev/null; sleep 0.05; done) &
+granting=$!
+for program in "$build_dir"/bin/test_uhid_hidapi_backend "$build_dir"/bin/test_uhid_window; do
+    [ -x "$program" ] || continue
+    echo "uhid-vm: running ${program##*/} as uid $user with the rule's permissions"
+    TARNWELL_UHID_ACCESS=granted as_user "$program" --gtest_color=no || status=1
+done
+kill "$granting"
 exit "$status"

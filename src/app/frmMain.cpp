@@ -60,6 +60,8 @@ frmMain::frmMain(HidBackend& backend, DeviceWait waitForDevice, WarningBox showW
             QMessageBox::warning(&parent, title, text);
         };
     }
+    now = [] { return std::chrono::steady_clock::now(); };
+    setNoticeBox({});
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tarnwell"));
     createControls();
@@ -67,6 +69,7 @@ frmMain::frmMain(HidBackend& backend, DeviceWait waitForDevice, WarningBox showW
     placeControls();
     setInitialStates();
     bindEvents();
+    watchDeviceChanges();
 }
 
 // Out of line so that the unique_ptr to the device is destroyed where HidDevice is complete.

@@ -10,10 +10,12 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "common/NumberText.h"
+#include "device/ClockDiscovery.h"
 #include "device/FeatureReport.h"
 #include "device/HidBackend.h"
 #include "planning/DividerLimits.h"
@@ -27,6 +29,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSocketNotifier;
 class QTimer;
 
 namespace tarnwell {
@@ -58,6 +61,15 @@ public:
                      WarningBox showWarning = {}, ChoiceBox askChoice = {},
                      QWidget* parent = nullptr);
     ~frmMain() override;
+
+    // What the window tells about a clock it cannot use (one that may not be opened, one whose
+    // reports cannot be understood). Never blocks: polling goes on while it is read. Left unset,
+    // it is a non-modal message box.
+    using NoticeBox = std::function<void(QWidget& parent, const QString& text)>;
+    void setNoticeBox(NoticeBox show);
+    // The time that status age and the safety rescan are measured in; tests set it.
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+    void setClock(Clock now) { this->now = std::move(now); }
 
     // Lifecycle.
     void Form_Load();
@@ -150,6 +162,20 @@ private:
     void dropDevice();
     void reconnect();
 
+    // Watching for clocks coming and going.
+    void watchDeviceChanges();
+    void noteDeviceChanges();
+    bool scanDue() const;
+    // Lists our clocks (the open one is not tried again) and tells about those that cannot be
+    // opened.
+    std::vector<DiscoveredClock> discoverAttachedClocks();
+    void tellRefusals(const std::vector<DiscoveredClock>& found);
+    void tellOnce(const std::string& key, const QString& text);
+    // SerNo follows clocks plugged in or out beside the open one.
+    void refreshSerialList();
+    // Both warnings shown and no count: nothing is known of this clock's status yet.
+    void showUnknownStatus();
+
     // Search and programming steps.
     void showSearchProgress(const SearchProgress& at);
     void showFoundSetting(const DividerPlan& plan, double out1Frequency);
@@ -187,6 +213,20 @@ private:
     bool LastApiResult = false;
     // A user pick that changes SerNo raises both the change and the activation; only one runs.
     bool SerNoChangedBeforeActivation = false;
+
+    // Enumerating only when something can have changed.
+    Clock now;
+    QSocketNotifier* changeNotifier = nullptr;
+    bool rescanDue = true;
+    std::chrono::steady_clock::time_point lastScanAt;
+    std::vector<std::string> listedPaths;  // of SerNo's entries
+    // The open clock's last report; nothing until its first.
+    std::optional<std::chrono::steady_clock::time_point> lastReportAt;
+
+    // Notices about clocks that cannot be used, each said once per attach.
+    NoticeBox showNotice;
+    std::set<std::string> refusedAtLastScan;  // paths
+    std::set<std::string> toldNotices;        // keys: what was told, and about which path
 
     // Identify toggles.
     bool Identify1On = false;

@@ -78,6 +78,16 @@ public:
                                                  std::uint16_t productId) = 0;
     // Opens both handles, or says why it could not.
     [[nodiscard]] virtual OpenResult open(const std::string& path) = 0;
+
+    // Whether this backend tells when interfaces come, go or change (takeChanges()). One that
+    // cannot leaves its callers to enumerate whenever they want to see a change.
+    virtual bool notifiesChanges() const { return false; }
+    // A descriptor that turns readable when takeChanges() has news; -1 when there is nothing to
+    // watch and takeChanges() may simply be asked now and then.
+    virtual int changeDescriptor() const { return -1; }
+    // Reads what happened since the last call: true when it can change what enumerate() lists or
+    // whether a listed interface opens.
+    [[nodiscard]] virtual bool takeChanges() { return false; }
 };
 
 }  // namespace tarnwell

@@ -1,7 +1,12 @@
 #include <QComboBox>
+#include <QLabel>
+#include <QMessageBox>
 #include <QSignalBlocker>
+#include <QSocketNotifier>
 #include <QStringList>
 #include <QTimer>
+
+#include <algorithm>
 
 #include "app/QtText.h"
 #include "app/frmMain.h"
@@ -13,6 +18,11 @@ namespace tarnwell {
 namespace {
 
 constexpr auto kIntervalAfterDrop = std::chrono::milliseconds(250);
+// Backstop for changes nobody announces, such as a clock another program let go.
+constexpr auto kSafetyRescanInterval = std::chrono::seconds(3);
+// Without announcements, enumerating at every tick while a clock is open would cost more than a
+// new clock appearing a moment later is worth.
+constexpr auto kRescanIntervalWhileOpen = std::chrono::seconds(1);
 
 // The serial number as the list shows it, for a clock whose serial could be read.
 std::optional<QString> listedSerial(const HidDeviceInfo& candidate) {
@@ -23,15 +33,136 @@ std::optional<QString> listedSerial(const HidDeviceInfo& candidate) {
     return latin1Text(identityText(*candidate.serial));
 }
 
+// How a notice names a clock: by its serial number when that can be read.
+QString clockName(const HidDeviceInfo& clock) {
+    if (const auto serial = listedSerial(clock))
+        return QStringLiteral("The clock with serial number %1").arg(*serial);
+    return QStringLiteral("The clock at %1").arg(QString::fromStdString(clock.path));
+}
+
+QString refusalNotice(const HidDeviceInfo& clock, OpenFailure why) {
+    const QString node = QString::fromStdString(clock.path);
+    switch (why) {
+        case OpenFailure::PermissionDenied:
+            return QStringLiteral(
+                       "%1 is plugged in, but this user may not open it (%2).\n\n"
+#ifdef Q_OS_LINUX
+                       "On Linux the udev rule that comes with Tarnwell lets the user at the "
+                       "machine open any clock. Install it and apply it:\n\n"
+                       "sudo cp build/packaging/70-tarnwell.rules /etc/udev/rules.d/\n"
+                       "sudo udevadm control --reload && sudo udevadm trigger\n\n"
+                       "(a build of Tarnwell writes the rule into build/packaging/; an install "
+                       "puts it in /usr/lib/udev/rules.d/), then unplug and replug the clock."
+#else
+                       "Give this user access to the clock's device, then unplug and replug it."
+#endif
+                       )
+                .arg(clockName(clock), node);
+        case OpenFailure::Busy:
+            return QStringLiteral(
+                       "%1 is plugged in, but another program holds it (%2). Close that program; "
+                       "Tarnwell opens the clock by itself once it is free.")
+                .arg(clockName(clock), node);
+        case OpenFailure::Gone:
+        case OpenFailure::Other:
+            break;
+    }
+    return QStringLiteral("%1 is plugged in, but it could not be opened (%2).")
+        .arg(clockName(clock), node);
+}
+
 }  // namespace
+
+void frmMain::setNoticeBox(NoticeBox show) {
+    showNotice = std::move(show);
+    if (showNotice)
+        return;
+    showNotice = [](QWidget& parent, const QString& text) {
+        // Not modal: it may appear in the middle of a poll, and polling must go on.
+        auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Tarnwell"), text,
+                                    QMessageBox::Ok, &parent);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setWindowModality(Qt::NonModal);
+        // The commands are meant to be copied.
+        box->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        box->show();
+    };
+}
+
+void frmMain::watchDeviceChanges() {
+    const int descriptor = Backend.changeDescriptor();
+    if (!Backend.notifiesChanges() || descriptor < 0)
+        return;
+    changeNotifier = new QSocketNotifier(descriptor, QSocketNotifier::Read, this);
+    connect(changeNotifier, &QSocketNotifier::activated, this, [this] {
+        if (Backend.takeChanges())
+            rescanDue = true;
+    });
+}
+
+// A backend that announces changes without a descriptor to watch is asked at every tick.
+void frmMain::noteDeviceChanges() {
+    if (Backend.notifiesChanges() && changeNotifier == nullptr && Backend.takeChanges())
+        rescanDue = true;
+}
+
+bool frmMain::scanDue() const {
+    if (rescanDue)
+        return true;
+    const auto sinceScan = now() - lastScanAt;
+    if (Backend.notifiesChanges())
+        return sinceScan >= kSafetyRescanInterval;
+    return !DeviceOpen || sinceScan >= kRescanIntervalWhileOpen;
+}
+
+std::vector<DiscoveredClock> frmMain::discoverAttachedClocks() {
+    std::vector<std::string> open;
+    if (DeviceOpen && Device)
+        open.push_back(DeviceInfo.path);
+    std::vector<DiscoveredClock> found = discoverClocks(Backend, open);
+    rescanDue = false;
+    lastScanAt = now();
+    tellRefusals(found);
+    return found;
+}
+
+// Once per attach. A first refusal waits for the next scan: right after plug-in the node can
+// exist for a moment before udev has granted access to it.
+void frmMain::tellRefusals(const std::vector<DiscoveredClock>& found) {
+    std::set<std::string> refused;
+    std::set<std::string> attached;
+    for (const DiscoveredClock& clock : found) {
+        attached.insert(clock.info.path);
+        if (clock.openable() || *clock.refusal == OpenFailure::Gone)
+            continue;
+        if (refusedAtLastScan.contains(clock.info.path))
+            tellOnce("refused " + clock.info.path, refusalNotice(clock.info, *clock.refusal));
+        refused.insert(clock.info.path);
+    }
+    refusedAtLastScan = std::move(refused);
+    // Unplugged: told again after the next plug-in.
+    std::erase_if(toldNotices, [&attached](const std::string& key) {
+        return !attached.contains(key.substr(key.find(' ') + 1));
+    });
+}
+
+void frmMain::tellOnce(const std::string& key, const QString& text) {
+    if (toldNotices.insert(key).second)
+        showNotice(*this, text);
+}
 
 void frmMain::Scan_USB_devices() {
     ScanComplete = false;
     SerNo->setEnabled(false);
     QStringList serials;
-    for (const HidDeviceInfo& candidate : Backend.enumerate(DeviceVendorId, DeviceProductId)) {
-        if (auto serial = listedSerial(candidate))
+    listedPaths.clear();
+    // Only clocks this user can open: the selection rules below are about those.
+    for (const DiscoveredClock& clock : discoverAttachedClocks()) {
+        const auto serial = listedSerial(clock.info);
+        if (clock.openable() && serial) {
             serials.append(*serial);
+            listedPaths.push_back(clock.info.path);
+        }
     }
     // The last clock found ends up selected. Filling raises no switch: that only follows a pick.
     replaceItems(SerNo, serials);
@@ -56,7 +187,53 @@ bool frmMain::FindTheHid() {
         DeviceInfo = opened.info;
         DeviceOpen = true;
     }
+    if (DeviceOpen) {
+        // Whatever was shown belongs to another clock, or to this one before it was lost.
+        showUnknownStatus();
+        lastReportAt.reset();
+        // The backend could not learn the report lengths from the report descriptor.
+        if (Device->featureReportLength() == 0) {
+            tellOnce("descriptor " + DeviceInfo.path,
+                     QStringLiteral("%1 is open, but its report descriptor could not be "
+                                    "understood, so Tarnwell cannot send it any setting.")
+                         .arg(clockName(DeviceInfo)));
+        }
+    }
     return DeviceOpen;
+}
+
+void frmMain::refreshSerialList() {
+    QStringList serials;
+    std::vector<std::string> paths;
+    for (const DiscoveredClock& clock : discoverAttachedClocks()) {
+        const auto serial = listedSerial(clock.info);
+        if (clock.openable() && serial) {
+            serials.append(*serial);
+            paths.push_back(clock.info.path);
+        }
+    }
+    const auto open = std::ranges::find(paths, DeviceInfo.path);
+    if (open == paths.end()) {
+        // The open clock is going: its failing read drops it and rescans, as ever.
+        rescanDue = true;
+        return;
+    }
+    if (paths == listedPaths)
+        return;
+    // Rebuilt without raising SerNo_Click: the open clock stays open and selected.
+    replaceItems(SerNo, serials);
+    {
+        const QSignalBlocker blocker(SerNo);
+        SerNo->setCurrentIndex(static_cast<int>(open - paths.begin()));
+    }
+    listedPaths = std::move(paths);
+    SerNo->setEnabled(serials.size() >= 2);
+}
+
+void frmMain::showUnknownStatus() {
+    Label16->clear();
+    LOS->setVisible(true);
+    LOL->setVisible(true);
 }
 
 void frmMain::SerNo_Click() {
@@ -80,6 +257,8 @@ void frmMain::dropDevice() {
     Device.reset();
     Timer->setInterval(kIntervalAfterDrop);
     ConfigLoaded = false;
+    // Whatever is attached now is what the next tick must find.
+    rescanDue = true;
 }
 
 bool frmMain::commandGateOpen() const {

@@ -1,3 +1,4 @@
+#include <QComboBox>
 #include <QLabel>
 #include <QTimer>
 
@@ -8,13 +9,16 @@ namespace tarnwell {
 
 namespace {
 constexpr auto kIntervalWhileReporting = std::chrono::milliseconds(500);
-}
+// A status older than this no longer says anything about the clock.
+constexpr auto kStatusLifetime = std::chrono::seconds(5);
+}  // namespace
 
 void frmMain::Timer_Timer() {
     PollDevice();
 }
 
 void frmMain::PollDevice() {
+    noteDeviceChanges();
     if (DeviceOpen) {
         // A default read is an error: an open flag without a device drops and reconnects.
         const StatusRead read = Device ? readNewestStatus(*Device) : StatusRead{};
@@ -27,11 +31,18 @@ void frmMain::PollDevice() {
                 QStringLiteral("Signal loss count: %1").arg(int{status->signalLossCount}));
             LOS->setVisible(status->noGpsSignal);
             LOL->setVisible(status->noPllLock);
+            lastReportAt = now();
+        } else if (lastReportAt && now() - *lastReportAt >= kStatusLifetime) {
+            // Nothing queued yet, or a report too short to hold the status, is no fault: the
+            // clock stays open, and its last status stays shown until it is too old to trust.
+            showUnknownStatus();
+            lastReportAt.reset();
         }
-        // Nothing queued yet, or a report too short to hold the status, is no fault: the clock
-        // stays open and the last status stays shown.
+        if (DeviceOpen && scanDue())
+            refreshSerialList();
     }
-    if (!DeviceOpen)
+    // Enumerating finds nothing new unless something has changed.
+    if (!DeviceOpen && scanDue())
         reconnect();
 }
 
@@ -42,6 +53,9 @@ void frmMain::reconnect() {
     DeviceOpen = FindTheHid();
     if (DeviceOpen)
         SwitchPending = false;
+    // A listed clock that failed to open is worth another try at the next tick.
+    if (!DeviceOpen && SerNo->count() > 0)
+        rescanDue = true;
     ReadDeviceConfig();
 }
 

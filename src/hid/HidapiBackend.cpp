@@ -12,6 +12,9 @@
 #include "device/WideText.h"
 #include "hid/HidapiDevice.h"
 #include "hid/HidapiSession.h"
+#ifdef __linux__
+#include "hid/UdevMonitor.h"
+#endif
 
 #if defined(HID_API_VERSION) && HID_API_VERSION >= HID_API_MAKE_VERSION(0, 14, 0)
 #define TARNWELL_HIDAPI_HAS_REPORT_DESCRIPTOR 1
@@ -93,7 +96,31 @@ OpenFailure whyOpenFailed([[maybe_unused]] const std::string& path) {
 
 }  // namespace
 
+#ifdef __linux__
+HidapiBackend::HidapiBackend()
+    : session_(HidapiSession::acquire()), changes_(session_ ? UdevMonitor::start() : nullptr) {}
+
+int HidapiBackend::changeDescriptor() const {
+    return changes_ ? changes_->descriptor() : -1;
+}
+
+bool HidapiBackend::takeChanges() {
+    return changes_ && changes_->takeChanges();
+}
+#else
+// Nothing watches here; an empty stand-in lets the member be destroyed. It is never made.
+class UdevMonitor {};
+
 HidapiBackend::HidapiBackend() : session_(HidapiSession::acquire()) {}
+
+int HidapiBackend::changeDescriptor() const {
+    return -1;
+}
+
+bool HidapiBackend::takeChanges() {
+    return false;
+}
+#endif
 
 HidapiBackend::~HidapiBackend() = default;
 

@@ -36,6 +36,8 @@ frmMain& WindowFixture::window() {
                 questions.push_back({title + ": " + text, choices});
                 return answer ? answer(choices) : -1;
             });
+        window_->setClock([this] { return now; });
+        window_->setNoticeBox([this](QWidget&, const QString& text) { notices.push_back(text); });
     }
     return *window_;
 }

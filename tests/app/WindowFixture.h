@@ -14,13 +14,13 @@
 #include <vector>
 
 #include "app/frmMain.h"
-#include "sim/VirtualClockBackend.h"
 #include "planning/PllSettings.h"
+#include "sim/VirtualClockBackend.h"
 
 namespace tarnwell::testing {
 
-// The window on virtual clocks, with waits recorded instead of slept and warning boxes recorded
-// instead of shown.
+// The window on virtual clocks, with waits recorded instead of slept, warning boxes and notices
+// recorded instead of shown, and time that moves only when a test moves it.
 class WindowFixture : public ::testing::Test {
 protected:
     WindowFixture();
@@ -55,6 +55,8 @@ protected:
     std::vector<Question> questions;
     // Picks a choice's index for each question; left empty, every question is closed unanswered.
     std::function<int(const QStringList& choices)> answer;
+    std::vector<QString> notices;
+    std::chrono::steady_clock::time_point now{std::chrono::hours(1)};  // the window's time
 
 private:
     std::unique_ptr<frmMain> window_;

@@ -68,6 +68,60 @@ TEST_F(ConnectionTest, OneClockStaysDisabledAndTheFirstOfTwinSerialsOpens) {
     EXPECT_EQ(twin.openHandleCount(), 0u);
 }
 
+TEST_F(ConnectionTest, ClocksThatCannotBeOpenedAreNotListedAndAreToldOncePerAttach) {
+    VirtualClock& denied = addClock(u"D1");
+    denied.refuseOpens(OpenFailure::PermissionDenied);
+    VirtualClock& usable = addClock(u"OK");
+    VirtualClock& busy = addClock(u"B1");
+    busy.refuseOpens(OpenFailure::Busy);
+    start();
+    EXPECT_EQ(items("SerNo"), QStringList{"OK"});
+    EXPECT_EQ(usable.openHandleCount(), 1u);
+    EXPECT_FALSE(enabled("SerNo"));
+    EXPECT_TRUE(notices.empty());  // a first refusal can be udev not done yet
+
+    now += std::chrono::seconds(3);
+    tick();
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_TRUE(notices[0].contains("D1") && notices[0].contains("may not open"));
+    EXPECT_TRUE(
+        notices[0].contains("sudo cp build/packaging/70-tarnwell.rules /etc/udev/rules.d/\n"
+                            "sudo udevadm control --reload && sudo udevadm trigger"));
+    EXPECT_TRUE(notices[1].contains("B1") && notices[1].contains("another program"));
+    now += std::chrono::seconds(3);
+    tick();
+    EXPECT_EQ(notices.size(), 2u);
+
+    // Plugged in again: a new attach, told again once the refusal has lasted past a scan.
+    denied.unplug();
+    denied.plugIn();
+    tick();
+    EXPECT_EQ(notices.size(), 2u);
+    now += std::chrono::seconds(3);
+    tick();
+    EXPECT_EQ(notices.size(), 3u);
+
+    // Access granted before the next scan: listed, and nothing said.
+    VirtualClock& late = addClock(u"L");
+    late.refuseOpens(OpenFailure::PermissionDenied);
+    tick();
+    late.refuseOpens(std::nullopt);
+    tick();
+    EXPECT_EQ(items("SerNo"), (QStringList{"OK", "L"}));
+    EXPECT_EQ(notices.size(), 3u);
+
+    // A clock whose reports cannot be understood is opened, and that is said once.
+    const VirtualClockDescription broken{.serial = u"X", .featureReportLength = 0};
+    backend.removeClock(late);
+    backend.removeClock(usable);
+    backend.addClock(broken);
+    tick();
+    tick();
+    EXPECT_EQ(text("SerNo"), "X");
+    ASSERT_EQ(notices.size(), 4u);
+    EXPECT_TRUE(notices[3].contains("X") && notices[3].contains("report descriptor"));
+}
+
 TEST_F(ConnectionTest, PickingSwitchesOnceAndRepickingReopens) {
     PllBoxValues pll{2000000, 1, 4, 2, 4, 2, 2, 0, 0};
     VirtualClock& a = addClock(u"A", &pll);

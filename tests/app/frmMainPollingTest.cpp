@@ -1,4 +1,6 @@
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QTimer>
 
 #include "WindowFixture.h"
@@ -67,19 +69,76 @@ TEST_F(PollingTest, ADifferentClockPluggedInIsTakenUp) {
     EXPECT_TRUE(window().commandGateOpen());
 }
 
-TEST_F(PollingTest, NothingQueuedKeepsTheClockAndTheLastStatus) {
-    VirtualClock& clock = addClock(u"A");
-    clock.setInputReportMode(InputReportMode::OnRequest);
+TEST_F(PollingTest, AQuietClockKeepsItsStatusForFiveSecondsThenShowsItUnknownUntilItReports) {
+    VirtualClock& quiet = addClock(u"Q");
+    quiet.setInputReportMode(InputReportMode::OnRequest);
+    addClock(u"R");  // reports all fine at every read
     start();
-    clock.state().status = {3, false, false};
-    clock.queueInputReport();
+    tick();
+    EXPECT_FALSE(shown("LOS") || shown("LOL"));
+
+    // Switching to a clock that has not reported shows nothing of the other one's status.
+    control<QComboBox>("SerNo")->setCurrentIndex(0);
+    tick();
+    EXPECT_TRUE(shown("LOS") && shown("LOL"));
+    EXPECT_EQ(text("Label16"), "");
+
+    quiet.state().status = {3, false, false};
+    quiet.queueInputReport();
     tick();
     const std::size_t waitsSoFar = waits.size();
+    now += std::chrono::milliseconds(4999);
     tick();
-    EXPECT_TRUE(window().commandGateOpen());
-    EXPECT_EQ(waits.size(), waitsSoFar);  // not read again
     EXPECT_EQ(text("Label16"), "Signal loss count: 3");
     EXPECT_FALSE(shown("LOL"));
+    now += std::chrono::milliseconds(1);
+    tick();
+    EXPECT_EQ(text("Label16"), "");
+    EXPECT_TRUE(shown("LOS") && shown("LOL"));
+    EXPECT_TRUE(window().commandGateOpen());
+    EXPECT_EQ(waits.size(), waitsSoFar);  // kept open, not read again
+
+    quiet.queueInputReport();
+    tick();
+    EXPECT_EQ(text("Label16"), "Signal loss count: 3");
+    EXPECT_FALSE(shown("LOS"));
+}
+
+TEST_F(PollingTest, ClocksComingAndGoingBesideTheOpenOneOnlyRefreshTheList) {
+    VirtualClock& open = addClock(u"A");
+    start();
+    tick();
+    control<QLineEdit>("Out1Freq")->setText("123");
+    const std::size_t waitsSoFar = waits.size();
+    const std::size_t enumerations = backend.enumerationCount();
+    tick();
+    EXPECT_EQ(backend.enumerationCount(), enumerations);  // nothing changed, nothing listed
+
+    VirtualClock& later = addClock(u"B");
+    tick();
+    EXPECT_EQ(items("SerNo"), (QStringList{"A", "B"}));
+    EXPECT_EQ(text("SerNo"), "A");
+    EXPECT_TRUE(enabled("SerNo"));
+    EXPECT_EQ(open.openHandleCount(), 1u);
+    EXPECT_EQ(waits.size(), waitsSoFar);  // no switch, no configuration read
+    EXPECT_EQ(text("Out1Freq"), "123");
+
+    later.unplug();
+    tick();
+    EXPECT_EQ(items("SerNo"), QStringList{"A"});
+    EXPECT_FALSE(enabled("SerNo"));
+
+    // Where nothing announces a plug, the list is looked at again a second after the last time.
+    backend.setNotifiesChanges(false);
+    later.plugIn();
+    tick();
+    EXPECT_EQ(items("SerNo"), QStringList{"A"});
+    now += std::chrono::seconds(1);
+    tick();
+    EXPECT_EQ(items("SerNo"), (QStringList{"A", "B"}));
+    EXPECT_EQ(text("SerNo"), "A");
+    EXPECT_EQ(open.openHandleCount(), 1u);
+    EXPECT_EQ(waits.size(), waitsSoFar);
 }
 
 TEST_F(PollingTest, AFailedReadReconnectsInTheSameTickToTheLastClockListed) {
@@ -90,7 +149,7 @@ TEST_F(PollingTest, AFailedReadReconnectsInTheSameTickToTheLastClockListed) {
     const std::size_t opens = backend.openCount();
     backend.clocks().front()->failNext(VirtualFault::ReadInput);
     tick();
-    EXPECT_EQ(backend.openCount(), opens + 1);
+    EXPECT_EQ(backend.openCount(), opens + 3);  // the scan tries both, then one is opened
     EXPECT_EQ(b.openHandleCount(), 1u);
     EXPECT_TRUE(window().commandGateOpen());
 }

@@ -3,11 +3,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <map>
 #include <set>
 
 #include "UhidClockProcess.h"
+#include "device/ClockDiscovery.h"
 #include "device/FeatureReport.h"
 #include "hid/HidapiBackend.h"
 
@@ -41,7 +43,11 @@ protected:
         EXPECT_TRUE(uhidclock::eventually(
             [&] {
                 found = clocks();
-                return found.size() == count;
+                // Where a loop grants access in udev's place, a moment after the node appears.
+                return found.size() == count &&
+                       std::ranges::all_of(found, [](const HidDeviceInfo& clock) {
+                           return uhidclock::nodeAsExpected(clock.path);
+                       });
             },
             kAppearTimeout))
             << "clocks listed: " << found.size() << ", expected " << count;
@@ -95,6 +101,25 @@ TEST_F(HidapiBackendOnUhid, ListsEachClockOnceWithItsSerialText) {
 
     EXPECT_TRUE(backend.enumerate(DeviceVendorId, DeviceProductId + 1).empty());
     EXPECT_TRUE(backend.enumerate(DeviceVendorId + 1, DeviceProductId).empty());
+}
+
+// As a user without access to the node the open says why; with access the clock opens (in the
+// VM a loop grants it a moment after the node appears, as udev would).
+TEST_F(HidapiBackendOnUhid, DiscoveryTellsWhetherThisUserMayOpenTheNode) {
+    UhidClockProcess rig({"UHID-P"}, kNoPeriodicInput);
+    ASSERT_TRUE(rig.running());
+    waitForClocks(1);
+    const bool denied = uhidclock::nodeAccessDenied();
+    std::vector<DiscoveredClock> found;
+    EXPECT_TRUE(uhidclock::eventually(
+        [&] {
+            found = discoverClocks(backend);
+            return found.size() == 1 && found[0].openable() != denied;
+        },
+        kAppearTimeout));
+    if (denied) {
+        EXPECT_EQ(found.at(0).refusal, OpenFailure::PermissionDenied);
+    }
 }
 
 TEST_F(HidapiBackendOnUhid, ReportLengthsComeFromTheDescriptor) {

@@ -158,4 +158,13 @@ bool uhidAvailable() {
     return ::access("/dev/uhid", R_OK | W_OK) == 0;
 }
 
+bool nodeAccessDenied() {
+    const char* access = std::getenv("TARNWELL_UHID_ACCESS");
+    return access != nullptr && std::string_view(access) == "denied";
+}
+
+bool nodeAsExpected(const std::string& path) {
+    return nodeAccessDenied() || ::access(path.c_str(), R_OK | W_OK) == 0;
+}
+
 }  // namespace tarnwell::uhidclock

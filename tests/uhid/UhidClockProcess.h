@@ -51,4 +51,10 @@ bool eventually(const std::function<bool()>& condition, std::chrono::millisecond
 // The kernel-level devices exist only where /dev/uhid does (inside the test VM).
 bool uhidAvailable();
 
+// True when the VM runs the tests as a user who may not open the clocks' nodes
+// (TARNWELL_UHID_ACCESS=denied), as on a machine without the udev rule.
+bool nodeAccessDenied();
+// Whether this process may open the node, or is not meant to (see nodeAccessDenied()).
+bool nodeAsExpected(const std::string& path);
+
 }  // namespace tarnwell::uhidclock

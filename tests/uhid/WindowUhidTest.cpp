@@ -48,12 +48,19 @@ protected:
     // Opens the window once the backend lists this many clocks, as a user starting the tool would.
     void startWindow(std::size_t clockCount) {
         ASSERT_TRUE(uhidclock::eventually(
-            [&] { return backend.enumerate(DeviceVendorId, DeviceProductId).size() == clockCount; },
+            [&] {
+                const auto found = backend.enumerate(DeviceVendorId, DeviceProductId);
+                return found.size() == clockCount &&
+                       std::ranges::all_of(found, [](const HidDeviceInfo& clock) {
+                           return uhidclock::nodeAsExpected(clock.path);
+                       });
+            },
             kAppearTimeout));
         // The real pauses before device requests: the clock is real here too.
         window = std::make_unique<frmMain>(
             backend, frmMain::DeviceWait{},
             [this](QWidget&, const QString&, const QString& text) { warnings << text; });
+        window->setNoticeBox([this](QWidget&, const QString& text) { notices << text; });
         QObject::connect(control<QTimer>("Timer"), &QTimer::timeout, [this] { ++ticks; });
         window->Form_Load();
     }
@@ -92,6 +99,7 @@ protected:
     HidapiBackend backend;
     std::unique_ptr<frmMain> window;
     QStringList warnings;
+    QStringList notices;
     int ticks = 0;
 };
 
@@ -133,6 +141,24 @@ TEST_F(WindowOnUhid, StartUpOpensTheClockAndShowsItsConfigurationAndStatus) {
     EXPECT_FALSE(control<QLabel>("LOS")->isVisibleTo(window.get()));
     EXPECT_TRUE(control<QLabel>("LOL")->isVisibleTo(window.get()));
     EXPECT_TRUE(warnings.isEmpty());
+    // A refusal before the node's permissions were granted is not worth a word.
+    EXPECT_TRUE(notices.isEmpty());
+}
+
+TEST_F(WindowOnUhid, AClockThisUserMayNotOpenIsNotListedAndIsToldOnce) {
+    if (!uhidclock::nodeAccessDenied()) {
+        GTEST_SKIP() << "needs a user without access to the node (TARNWELL_UHID_ACCESS=denied)";
+    }
+    UhidClockProcess rig({"UHID-P"});
+    ASSERT_TRUE(rig.running());
+    startWindow(1);
+    EXPECT_TRUE(serials().isEmpty());
+    ASSERT_TRUE(pumpUntil([&] { return !notices.isEmpty(); }, kReconnectTimeout));
+    EXPECT_TRUE(notices[0].contains("UHID-P") && notices[0].contains("may not open"));
+    // Past the next safety rescan: still refused, not told again.
+    pumpUntil([] { return false; }, 4s);
+    EXPECT_EQ(notices.size(), 1);
+    EXPECT_FALSE(window->deviceOpen());
 }
 
 TEST_F(WindowOnUhid, OutputSwitchReachesTheClockAndIsReadBack) {

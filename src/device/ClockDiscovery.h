@@ -1,0 +1,27 @@
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "device/HidBackend.h"
+
+namespace tarnwell {
+
+// A clock interface as listed, and whether this user can open it.
+struct DiscoveredClock {
+    HidDeviceInfo info;
+    // Why the trial open failed; nothing when it worked or was skipped.
+    std::optional<OpenFailure> refusal;
+
+    bool openable() const { return !refusal.has_value(); }
+};
+
+// Every attached interface with our vendor and product ids, in enumeration order. Each is opened
+// once and closed again, because listing alone cannot tell whether this user may open it. Paths
+// in alreadyOpen are not tried: they are open here, so they count as openable.
+std::vector<DiscoveredClock> discoverClocks(HidBackend& backend,
+                                            std::span<const std::string> alreadyOpen = {});
+
+}  // namespace tarnwell
