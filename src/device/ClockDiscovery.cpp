@@ -7,7 +7,8 @@
 namespace tarnwell {
 
 std::vector<DiscoveredClock> discoverClocks(HidBackend& backend,
-                                            std::span<const std::string> alreadyOpen) {
+                                            std::span<const std::string> alreadyOpen,
+                                            const WhileOpen& whileOpen) {
     std::vector<DiscoveredClock> found;
     for (HidDeviceInfo& info : backend.enumerate(DeviceVendorId, DeviceProductId)) {
         // A backend may list more than was asked for; only our clocks count.
@@ -15,9 +16,12 @@ std::vector<DiscoveredClock> discoverClocks(HidBackend& backend,
             continue;
         DiscoveredClock clock{.info = std::move(info), .refusal = std::nullopt};
         if (std::ranges::find(alreadyOpen, clock.info.path) == alreadyOpen.end()) {
-            // Closed again at the end of this statement.
-            if (const OpenResult trial = backend.open(clock.info.path); !trial)
+            // Closed again at the end of this block.
+            const OpenResult trial = backend.open(clock.info.path);
+            if (!trial)
                 clock.refusal = trial.failure;
+            else if (whileOpen)
+                whileOpen(clock.info, *trial.device);
         }
         found.push_back(std::move(clock));
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -18,10 +19,14 @@ struct DiscoveredClock {
     bool openable() const { return !refusal.has_value(); }
 };
 
+// Called with each clock the trial open opened, before it is closed again.
+using WhileOpen = std::function<void(const HidDeviceInfo&, HidDevice&)>;
+
 // Every attached interface with our vendor and product ids, in enumeration order. Each is opened
 // once and closed again, because listing alone cannot tell whether this user may open it. Paths
 // in alreadyOpen are not tried: they are open here, so they count as openable.
 std::vector<DiscoveredClock> discoverClocks(HidBackend& backend,
-                                            std::span<const std::string> alreadyOpen = {});
+                                            std::span<const std::string> alreadyOpen = {},
+                                            const WhileOpen& whileOpen = {});
 
 }  // namespace tarnwell

@@ -1,24 +1,24 @@
 #include "ClockListing.h"
 
-#include "device/FeatureReport.h"
+#include <map>
+
+#include "device/ClockDiscovery.h"
 #include "readback/IdentityText.h"
 
 namespace tarnwell::ctl {
 
 std::vector<ListedClock> listClocks(HidBackend& backend, const RequestPause& pause) {
+    std::map<std::string, ClockIdentity> identities;
+    const std::vector<DiscoveredClock> found =
+        discoverClocks(backend, {}, [&](const HidDeviceInfo& info, HidDevice& device) {
+            identities[info.path] = readIdentity(device, pause);
+        });
     std::vector<ListedClock> clocks;
-    for (const HidDeviceInfo& info : backend.enumerate(DeviceVendorId, DeviceProductId)) {
-        if (info.vendorId != DeviceVendorId || info.productId != DeviceProductId)
-            continue;
-        ListedClock clock{info, std::nullopt, std::nullopt, {}};
-        if (info.serial)
-            clock.serial = identityText(*info.serial);
-        OpenResult opened = backend.open(info.path);
-        if (opened)
-            clock.identity = readIdentity(*opened.device, pause);
-        else
-            clock.openFailure = opened.failure;
-        clocks.push_back(std::move(clock));
+    for (const DiscoveredClock& clock : found) {
+        ListedClock listed{clock.info, std::nullopt, clock.refusal, identities[clock.info.path]};
+        if (clock.info.serial)
+            listed.serial = identityText(*clock.info.serial);
+        clocks.push_back(std::move(listed));
     }
     return clocks;
 }

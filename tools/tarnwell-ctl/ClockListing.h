@@ -17,8 +17,7 @@ struct ListedClock {
     ClockIdentity identity;                  // read from the open clock
 };
 
-// Every interface with our identifiers, each tried with one open. The one place that walks the
-// clocks for `list`, so a shared discovery can take its place.
+// Every interface with our identifiers, each tried with one open, which also reads its identity.
 std::vector<ListedClock> listClocks(HidBackend& backend, const RequestPause& pause);
 
 }  // namespace tarnwell::ctl
