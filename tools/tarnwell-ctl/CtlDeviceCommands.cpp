@@ -1,0 +1,174 @@
+// The output and device commands: outputs, identify, drive, sleep and write-register.
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "CtlRun.h"
+#include "CtlText.h"
+#include "commands/CommandPayloads.h"
+#include "commands/RegisterText.h"
+
+namespace tarnwell::ctl {
+
+namespace {
+
+std::optional<bool> onOff(std::string_view text) {
+    if (text == "on")
+        return true;
+    if (text == "off")
+        return false;
+    return std::nullopt;
+}
+
+}  // namespace
+
+int Run::outputs() {
+    std::array<std::optional<bool>, 2> wanted;
+    const std::array<std::string_view, 2> names = {"--out1", "--out2"};
+    for (std::size_t i = 0; i < 2; ++i) {
+        if (const auto text = args_.value(names[i])) {
+            wanted[i] = onOff(*text);
+            if (!wanted[i]) {
+                return fail(kExitUsage, std::string(names[i]) + " needs on or off, not \"" +
+                                            std::string(*text) + "\"");
+            }
+        }
+    }
+    if (!wanted[0] && !wanted[1])
+        return fail(kExitUsage, "outputs needs --out1 on|off, --out2 on|off or both");
+    if (const int status = openClock())
+        return status;
+    // Both outputs always go together: the one not given stays as the clock has it.
+    if (!wanted[0] || !wanted[1]) {
+        std::optional<DeviceConfiguration> now;
+        if (const int status = readConfiguration(now, "reading the outputs"))
+            return status;
+        wanted[0] = wanted[0].value_or(now->output1Enabled);
+        wanted[1] = wanted[1].value_or(now->output2Enabled);
+    }
+    const bool out1 = *wanted[0];
+    const bool out2 = *wanted[1];
+    if (const int status =
+            send([=](std::size_t length) { return outputEnableReport(out1, out2, length); },
+                 "sending the output enables"))
+        return status;
+    std::optional<DeviceConfiguration> after;
+    if (const int status = readConfiguration(after, "reading the outputs back"))
+        return status;
+    if (after->output1Enabled != out1 || after->output2Enabled != out2)
+        return fail(kExitReadbackDiffers, "the clock reads back other output enables");
+    const auto word = [](bool on) { return on ? "on" : "off"; };
+    if (args_.json) {
+        emit(Json::object()
+                 .set("SerNo", utf8FromLatin1(serial_))
+                 .set("OUT1EN", out1)
+                 .set("OUT2EN", out2));
+    } else {
+        out_ << utf8FromLatin1(serial_) << ": output 1 " << word(out1) << ", output 2 "
+             << word(out2) << '\n';
+    }
+    return kExitDone;
+}
+
+int Run::identify() {
+    const std::string_view which = args_.positional[0];
+    IdentifySelection selection = IdentifySelection::Off;
+    std::string text = "off";
+    if (which == "1") {
+        selection = IdentifySelection::Output1;
+        text = "output 1";
+    } else if (which == "2") {
+        selection = IdentifySelection::Output2;
+        text = "output 2";
+    } else if (which != "off") {
+        return fail(kExitUsage, "identify needs 1, 2 or off, not \"" + std::string(which) + "\"");
+    }
+    if (const int status = openClock())
+        return status;
+    if (const int status =
+            send([selection](std::size_t length) { return identifyReport(selection, length); },
+                 "sending identify"))
+        return status;
+    if (args_.json)
+        emit(Json::object().set("SerNo", utf8FromLatin1(serial_)).set("identify", text));
+    else
+        out_ << utf8FromLatin1(serial_) << ": identify " << text << '\n';
+    return kExitDone;
+}
+
+int Run::drive() {
+    std::string text(args_.positional[0]);
+    if (!text.ends_with("mA"))
+        text += "mA";
+    const auto found = std::find(kDriveTexts.begin(), kDriveTexts.end(), text);
+    if (found == kDriveTexts.end()) {
+        return fail(kExitUsage, "drive needs 8mA, 16mA, 24mA or 32mA, not \"" +
+                                    std::string(args_.positional[0]) + "\"");
+    }
+    const int index = static_cast<int>(found - kDriveTexts.begin());
+    if (const int status = openClock())
+        return status;
+    if (const int status =
+            send([index](std::size_t length) { return driveStrengthReport(index, length); },
+                 "sending the drive strength"))
+        return status;
+    std::optional<DeviceConfiguration> after;
+    if (const int status = readConfiguration(after, "reading the drive strength back"))
+        return status;
+    if (after->driveIndex != index) {
+        return fail(kExitReadbackDiffers,
+                    "the clock reads back drive strength " +
+                        std::string(kDriveTexts[static_cast<std::size_t>(after->driveIndex)]));
+    }
+    if (args_.json)
+        emit(Json::object().set("SerNo", utf8FromLatin1(serial_)).set("Enc1", text));
+    else
+        out_ << utf8FromLatin1(serial_) << ": drive strength " << text << '\n';
+    return kExitDone;
+}
+
+int Run::sleep() {
+    if (const int status = openClock())
+        return status;
+    if (const int status =
+            send([](std::size_t length) { return sleepReport(length); }, "sending sleep"))
+        return status;
+    if (args_.json)
+        emit(Json::object().set("SerNo", utf8FromLatin1(serial_)).set("sleep", true));
+    else
+        out_ << utf8FromLatin1(serial_) << ": sleep sent\n";
+    return kExitDone;
+}
+
+int Run::writeRegister() {
+    std::array<std::uint8_t, 2> bytes{};
+    const std::array<const char*, 2> names = {"REG", "VALUE"};
+    for (std::size_t i = 0; i < 2; ++i) {
+        const std::optional<double> value = number(args_.positional[i]);
+        if (!value || *value != std::floor(*value) || *value < 0 || *value > 255) {
+            return fail(kExitUsage, std::string(names[i]) +
+                                        " must be a whole number from 0 to 255, not \"" +
+                                        std::string(args_.positional[i]) + "\"");
+        }
+        bytes[i] = static_cast<std::uint8_t>(*value);
+    }
+    if (const int status = openClock())
+        return status;
+    if (const int status = send(
+            [bytes](std::size_t length) { return writeRegisterReport(bytes[0], bytes[1], length); },
+            "sending the register write"))
+        return status;
+    if (args_.json) {
+        emit(Json::object()
+                 .set("SerNo", utf8FromLatin1(serial_))
+                 .set("REG", bytes[0])
+                 .set("DATA", bytes[1]));
+    } else {
+        out_ << utf8FromLatin1(serial_) << ": register " << int{bytes[0]} << " = " << int{bytes[1]}
+             << " sent\n";
+    }
+    return kExitDone;
+}
+
+}  // namespace tarnwell::ctl

@@ -1,0 +1,237 @@
+// The commands that only read: list, show and status.
+
+#include <algorithm>
+#include <cmath>
+
+#include "ClockListing.h"
+#include "CtlRun.h"
+#include "CtlText.h"
+#include "planning/Output2List.h"
+#include "planning/PhaseList.h"
+#include "planning/PllModel.h"
+#include "readback/IdentityText.h"
+
+namespace tarnwell::ctl {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kStatusPoll = 50ms;
+constexpr auto kDefaultStatusTimeout = 2s;
+
+}  // namespace
+
+int Run::list() {
+    const std::vector<ListedClock> clocks = listClocks(backend_, pause());
+    Json array = Json::array();
+    for (const ListedClock& clock : clocks) {
+        const std::optional<std::string> serial = shown(clock.serial);
+        const std::optional<std::string> manufacturer = shown(clock.identity.manufacturer);
+        const std::optional<std::string> product = shown(clock.identity.product);
+        const bool canOpen = !clock.openFailure;
+        // The window shows the firmware only with the manufacturer's string.
+        const std::optional<std::string> firmware =
+            manufacturer ? std::optional(firmwareText(clock.info.releaseNumber)) : std::nullopt;
+        if (args_.json) {
+            Json entry = Json::object();
+            entry.set("SerNo", jsonOrNull(serial))
+                .set("lblManuf", jsonOrNull(manufacturer))
+                .set("lblProduct", jsonOrNull(product))
+                .set("lblVersion", jsonOrNull(firmware))
+                .set("path", clock.info.path)
+                .set("canOpen", canOpen)
+                .set("openFailure", canOpen ? Json() : Json(failureText(*clock.openFailure)))
+                .set("fix", canOpen ? Json() : Json(fixText(*clock.openFailure)));
+            array.push(std::move(entry));
+            continue;
+        }
+        out_ << serial.value_or("(serial unreadable)") << '\n';
+        if (canOpen) {
+            out_ << "  manufacturer  " << manufacturer.value_or("(unreadable)") << '\n'
+                 << "  product       " << product.value_or("(unreadable)") << '\n'
+                 << "  firmware      " << firmware.value_or("(unknown)") << '\n';
+        }
+        out_ << "  path          " << clock.info.path << '\n';
+        if (canOpen)
+            out_ << "  access        yes\n";
+        else
+            out_ << "  access        no: " << failureText(*clock.openFailure)
+                 << "; fix: " << fixText(*clock.openFailure) << '\n';
+    }
+    if (args_.json)
+        emit(Json::object().set("clocks", std::move(array)));
+    else if (clocks.empty())
+        out_ << "no clock attached\n";
+    return kExitDone;
+}
+
+int Run::show() {
+    if (const int status = openClock())
+        return status;
+    const ClockIdentity identity = readIdentity(*clock_.device, pause());
+    std::optional<DeviceConfiguration> configuration;
+    if (const int status = readConfiguration(configuration, "show"))
+        return status;
+
+    // What the window's readback shows for this configuration.
+    const PllSettings& pll = configuration->pll;
+    const std::string out1Text = formatNumber(
+        output1Frequency(pll.gps, pll.n31, pll.n2ls, pll.n2hs, pll.n1hs, pll.nc1ls), kDot);
+    const std::vector<std::string> phases = phaseEntries(formatNumber(pll.nc1ls, kDot), kDot);
+    const std::size_t phaseIndex = pll.phaseIndex < phases.size() ? pll.phaseIndex : 0;
+    std::optional<std::string> phaseText;
+    if (!phases.empty())
+        phaseText = phases[phaseIndex];
+    // The output-2 list's selection rewrites NC2_LS to the even divider of the entry shown.
+    std::optional<std::string> out2Text;
+    double nc2Shown = pll.nc2ls;
+    const int entries = out2ReadbackLastIndex(pll.nc2ls) + 1;
+    if (entries > 0) {
+        const int selected = out2SelectionIndex(pll.nc2ls, entries);
+        out2Text =
+            out2Texts(parseNumber(out1Text, kDot).value_or(0), pll.nc1ls, selected, 1, kDot)[0];
+        nc2Shown = out2DividerForIndex(selected);
+    }
+    const double f3 = f3Readout(pll.gps, pll.n31);
+    const double fosc = foscReadoutGHz(pll.gps, pll.n31, pll.n2hs, pll.n2ls);
+    const std::optional<std::string> manufacturer = shown(identity.manufacturer);
+    const std::optional<std::string> firmware =
+        manufacturer ? std::optional(firmwareText(clock_.info.releaseNumber)) : std::nullopt;
+    const std::string drive(kDriveTexts[static_cast<std::size_t>(configuration->driveIndex)]);
+
+    if (args_.json) {
+        emit(Json::object()
+                 .set("SerNo", utf8FromLatin1(serial_))
+                 .set("lblManuf", jsonOrNull(manufacturer))
+                 .set("lblProduct", jsonOrNull(shown(identity.product)))
+                 .set("lblVersion", jsonOrNull(firmware))
+                 .set("OUT1EN", configuration->output1Enabled)
+                 .set("OUT2EN", configuration->output2Enabled)
+                 .set("Enc1", drive)
+                 .set("GPS", pll.gps)
+                 .set("N31", pll.n31)
+                 .set("N2_HS", pll.n2hs)
+                 .set("N2_LS", pll.n2ls)
+                 .set("N1_HS", pll.n1hs)
+                 .set("NC1_LS", pll.nc1ls)
+                 .set("NC2_LS", nc2Shown)
+                 .set("PhaseBox", phaseText ? Json(*parseNumber(*phaseText, kDot)) : Json())
+                 .set("PhaseIndex", pll.phaseIndex)
+                 .set("BW", pll.bw)
+                 .set("Out1Freq", *parseNumber(out1Text, kDot))
+                 .set("F3lbl", f3)
+                 .set("Fosclbl", fosc)
+                 .set("OUT2", out2Text ? Json(*parseNumber(*out2Text, kDot)) : Json()));
+        return kExitDone;
+    }
+    const auto onOff = [](bool on) { return on ? "enabled" : "disabled"; };
+    out_ << "Serial number     " << utf8FromLatin1(serial_) << '\n'
+         << "Manufacturer      " << manufacturer.value_or("(unreadable)") << '\n'
+         << "Product           " << shown(identity.product).value_or("(unreadable)") << '\n'
+         << "Firmware          " << firmware.value_or("(unknown)") << '\n'
+         << "Output 1          " << onOff(configuration->output1Enabled) << '\n'
+         << "Output 2          " << onOff(configuration->output2Enabled) << '\n'
+         << "Drive strength    " << drive << '\n'
+         << "GPS reference     " << pll.gps << " Hz\n"
+         << "N31               " << pll.n31 << '\n'
+         << "N2_HS             " << pll.n2hs << '\n'
+         << "N2_LS             " << pll.n2ls << '\n'
+         << "N1_HS             " << pll.n1hs << '\n'
+         << "NC1_LS            " << pll.nc1ls << '\n'
+         << "NC2_LS            " << formatNumber(nc2Shown, kDot) << '\n'
+         << "Phase shift       " << phaseText.value_or("-") << " degrees (step "
+         << int{pll.phaseIndex} << ")\n"
+         << "BW                " << int{pll.bw} << '\n'
+         << "Output 1          " << out1Text << " Hz\n"
+         << "F3                " << formatNumber(f3, kDot) << " Hz\n"
+         << "Fosc              " << formatNumber(fosc, kDot) << " GHz\n"
+         << "Output 2          " << out2Text.value_or("-") << " Hz\n";
+    return kExitDone;
+}
+
+int Run::waitForStatus(std::chrono::milliseconds limit, bool needLock, InputStatus& last) {
+    const auto deadline = time_.now() + limit;
+    bool seen = false;
+    for (;;) {
+        const StatusRead read = readNewestStatus(*clock_.device);
+        if (read.read == InputReadStatus::Error)
+            return fail(kExitDeviceError, "reading the clock's status failed");
+        if (read.status) {
+            last = *read.status;
+            seen = true;
+            if (!needLock || (!last.noGpsSignal && !last.noPllLock))
+                return kExitDone;
+        }
+        if (time_.now() >= deadline)
+            break;
+        time_.sleep(kStatusPoll);
+    }
+    if (!needLock || !seen) {
+        const int status = needLock ? kExitNoLock : kExitDeviceError;
+        return fail(status, "no status report came within " +
+                                formatNumber(limit.count() / 1000.0, kDot) + " s");
+    }
+    return fail(kExitNoLock, std::string("no ") +
+                                 (last.noPllLock && last.noGpsSignal ? "PLL lock and GPS signal"
+                                  : last.noPllLock                   ? "PLL lock"
+                                                                     : "GPS signal") +
+                                 " within " + formatNumber(limit.count() / 1000.0, kDot) + " s");
+}
+
+int Run::status() {
+    std::chrono::milliseconds timeout = kDefaultStatusTimeout;
+    if (const auto text = args_.value("--timeout")) {
+        const auto limit = seconds(*text);
+        if (!limit)
+            return fail(kExitUsage, "--timeout needs seconds, not \"" + std::string(*text) + "\"");
+        timeout = *limit;
+    }
+    if (const int status = openClock())
+        return status;
+    InputStatus last;
+    if (const int status = waitForStatus(timeout, false, last))
+        return status;
+    if (!args_.has("--watch")) {
+        if (args_.json)
+            emit(statusJson(Json::object().set("SerNo", utf8FromLatin1(serial_)), last));
+        else
+            out_ << utf8FromLatin1(serial_) << ": " << statusLine(last) << '\n';
+        return kExitDone;
+    }
+
+    // Streamed as it happens: one array, closed when the watch ends.
+    auto show = [this, first = true](const InputStatus& status) mutable {
+        const std::string when = timestamp(time_.wallClock());
+        if (args_.json) {
+            out_ << (first ? "[" : ",\n")
+                 << statusJson(Json::object().set("time", when), status).text();
+        } else {
+            out_ << when << "  " << statusLine(status) << '\n';
+        }
+        out_.flush();
+        first = false;
+    };
+    const auto endWatch = [this](int status) {
+        if (args_.json)
+            out_ << "]\n";
+        return status;
+    };
+    show(last);
+    while (!time_.interrupted()) {
+        time_.sleep(kStatusPoll);
+        const StatusRead read = readNewestStatus(*clock_.device);
+        if (read.read == InputReadStatus::Error) {
+            endWatch(0);
+            err_ << "tarnwell-ctl: reading the clock's status failed\n";
+            return kExitDeviceError;
+        }
+        if (read.status && !(*read.status == last)) {
+            last = *read.status;
+            show(last);
+        }
+    }
+    return endWatch(kExitDone);
+}
+
+}  // namespace tarnwell::ctl
