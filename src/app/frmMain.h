@@ -133,14 +133,16 @@ private:
     void fillOut2(const std::vector<std::string>& texts, int firstValueIndex);
     void selectOut2ByRule();
     void showOut2Page();  // Out2Page of Out2Values, with its paging buttons; nothing selected
-    // F3 and Fosc captions from the GPS, N31, N2_HS and N2_LS boxes.
+    // F3 and Fosc captions from the GPS, N31, N2_HS and N2_LS boxes, or from those values.
     void showReadouts();
+    void showReadouts(const PllBoxValues& pll);
     // Makes a command report for the open clock's feature-report length; nothing when the
     // command does not fit it.
     using ReportBuilder = std::function<std::optional<FeatureReport>(std::size_t)>;
     // Tests the gate, builds the report and sends it. False when the gate is shut, the clock's
-    // reports are too short for the command, or the send fails; the window is told nothing.
-    bool sendCommand(const ReportBuilder& build);
+    // reports are too short for the command, or the send fails; the window is told nothing, so
+    // the handlers discard the result on purpose, in plain sight.
+    [[nodiscard]] bool sendCommand(const ReportBuilder& build);
     void dropDevice();
     void reconnect();
 
@@ -152,7 +154,8 @@ private:
     // The controls as one settings record, or nothing (the user is told why) when they cannot
     // be sent as they are.
     std::optional<PllSettingsBytes> pllSettingsFromControls();
-    void showProgrammedFrequencies();
+    void showProgrammedFrequencies(const PllSettings& sent);
+    QString refusalText(const PllRefusal& refusal) const;
 
     // Configuration read steps.
     void resetDeviceControls();

@@ -3,7 +3,7 @@
 namespace tarnwell {
 
 RegisterByte registerByteFromText(std::string_view text, std::string_view boxName,
-                                  NumberLocale locale) {
+                                  const NumberLocale& locale) {
     if (const std::optional<double> number = parseNumber(text, locale)) {
         const double rounded = roundHalfEven(*number);
         if (rounded >= 0 && rounded <= 255) {

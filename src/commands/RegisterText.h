@@ -18,6 +18,6 @@ struct RegisterByte {
 // The text read as a number, rounded half to even (12.5 -> 12, 13.5 -> 14), and accepted when
 // that lies in 0..255. The box name starts the refusal text: "REG must be a number from 0 to 255".
 RegisterByte registerByteFromText(std::string_view text, std::string_view boxName,
-                                  NumberLocale locale = {});
+                                  const NumberLocale& locale = {});
 
 }  // namespace tarnwell

@@ -8,7 +8,7 @@
 namespace tarnwell {
 
 void frmMain::Sleep_cmd_Click() {
-    sendCommand([](std::size_t length) { return sleepReport(length); });
+    (void)sendCommand([](std::size_t length) { return sleepReport(length); });
 }
 
 // A text that does not make a byte is refused rather than sent as some other byte.
@@ -24,7 +24,7 @@ void frmMain::WriteRegister_Click() {
             return;
         }
     }
-    sendCommand([a = *address.value, v = *value.value](std::size_t length) {
+    (void)sendCommand([a = *address.value, v = *value.value](std::size_t length) {
         return writeRegisterReport(a, v, length);
     });
 }

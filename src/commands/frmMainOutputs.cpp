@@ -12,7 +12,7 @@ namespace tarnwell {
 void frmMain::OUT1EN_Click() {
     const bool output1 = OUT1EN->isChecked();
     const bool output2 = OUT2EN->isChecked();
-    sendCommand([output1, output2](std::size_t length) {
+    (void)sendCommand([output1, output2](std::size_t length) {
         return outputEnableReport(output1, output2, length);
     });
 }
@@ -28,7 +28,7 @@ void frmMain::OUT1ID_Click() {
         return;
     const auto selection = Identify1On ? IdentifySelection::Off : IdentifySelection::Output1;
     Identify1On = !Identify1On;
-    sendCommand([selection](std::size_t length) { return identifyReport(selection, length); });
+    (void)sendCommand([selection](std::size_t length) { return identifyReport(selection, length); });
     Identify2On = false;
 }
 
@@ -37,7 +37,7 @@ void frmMain::OUT2ID_Click() {
         return;
     const auto selection = Identify2On ? IdentifySelection::Off : IdentifySelection::Output2;
     Identify2On = !Identify2On;
-    sendCommand([selection](std::size_t length) { return identifyReport(selection, length); });
+    (void)sendCommand([selection](std::size_t length) { return identifyReport(selection, length); });
     Identify1On = false;
 }
 
@@ -45,7 +45,7 @@ void frmMain::Enc1_Click() {
     const int driveIndex = Enc1->currentIndex();
     if (driveIndex < 0)
         return;
-    sendCommand(
+    (void)sendCommand(
         [driveIndex](std::size_t length) { return driveStrengthReport(driveIndex, length); });
 }
 

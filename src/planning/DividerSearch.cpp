@@ -308,6 +308,16 @@ SearchResult findDividers(double out1Frequency, const SearchProgressCallback& pr
     return Search(out1Frequency, progress).run();
 }
 
+PllBoxValues pllValuesOf(const DividerPlan& plan) {
+    return {.gps = static_cast<double>(plan.reference),
+            .n31 = double(plan.n31),
+            .n2hs = double(plan.n2hs),
+            .n2ls = double(plan.n2ls),
+            .n1hs = double(plan.n1hs),
+            .nc1ls = double(plan.nc),
+            .nc2ls = double(plan.nc)};
+}
+
 bool isSearchableFrequency(double out1Frequency) {
     return std::isfinite(out1Frequency) && out1Frequency >= kLowestSearchableFrequency &&
            out1Frequency <= kHighestSearchableFrequency;

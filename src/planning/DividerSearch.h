@@ -4,6 +4,8 @@
 #include <functional>
 #include <optional>
 
+#include "planning/PllSettings.h"
+
 namespace tarnwell {
 
 enum class SearchPass { Preferred, Wide };
@@ -19,6 +21,9 @@ struct DividerPlan {
     std::int64_t reference = 0;  // GPS reference frequency, Hz
     friend bool operator==(const DividerPlan&, const DividerPlan&) = default;
 };
+
+// The plan as the values it programs (NC in both NC1_LS and NC2_LS; phase 0, BW 0).
+PllBoxValues pllValuesOf(const DividerPlan& plan);
 
 // Where the search is: the loop values the window shows while it runs.
 struct SearchProgress {

@@ -36,8 +36,12 @@ void frmMain::showReadouts() {
         Fosclbl->clear();
         return;
     }
-    F3lbl->setText(latin1Text(f3Caption(*gps, *n31, Locale)));
-    Fosclbl->setText(latin1Text(foscCaption(*gps, *n31, *n2hs, *n2ls, Locale)));
+    showReadouts({.gps = *gps, .n31 = *n31, .n2hs = *n2hs, .n2ls = *n2ls});
+}
+
+void frmMain::showReadouts(const PllBoxValues& pll) {
+    F3lbl->setText(latin1Text(f3Caption(pll, Locale)));
+    Fosclbl->setText(latin1Text(foscCaption(pll, Locale)));
 }
 
 }  // namespace tarnwell

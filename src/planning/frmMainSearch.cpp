@@ -51,12 +51,14 @@ YieldingSearch searchYieldingEvery(double out1Frequency, std::chrono::millisecon
 // "Not found" message like any other frequency without an exact setting.
 constexpr double kLowestAcceptedFrequency = 1.0;
 
-QString out1FrequencyHint(NumberLocale locale) {
+QString out1FrequencyHint(const NumberLocale& locale) {
+    constexpr double kExampleFrequency = 10000000;
     return QStringLiteral(
-               "Type the output 1 frequency in Hz, a number of at least 1. The clock reaches %1 "
-               "to %2 Hz.")
-        .arg(latin1Text(formatNumber(std::ceil(kLowestSearchableFrequency), locale)),
-             latin1Text(formatNumber(std::floor(kHighestSearchableFrequency), locale)));
+               "Type the output 1 frequency in Hz, a number of at least 1, for example %1. The "
+               "clock reaches %2 to %3 Hz.")
+        .arg(QString::fromStdString(formatGrouped(kExampleFrequency, locale)),
+             QString::fromStdString(formatGrouped(std::ceil(kLowestSearchableFrequency), locale)),
+             QString::fromStdString(formatGrouped(std::floor(kHighestSearchableFrequency), locale)));
 }
 
 }  // namespace

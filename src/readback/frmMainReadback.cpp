@@ -127,8 +127,7 @@ void frmMain::showConfiguration() {
     FillPhaseBox();
     BW->setText(QString::number(pll.bw));
 
-    setBoxNumber(Out1Freq,
-                 output1Frequency(pll.gps, pll.n31, pll.n2ls, pll.n2hs, pll.n1hs, pll.nc1ls));
+    setBoxNumber(Out1Freq, output1Frequency(pllValuesOf(pll)));
     showReadouts();
 
     // Built from the output-1 text as shown, so the entry equal to output 1 reads the same.
