@@ -23,7 +23,6 @@ namespace tarnwell {
 
 namespace {
 
-constexpr auto kDesignTimerInterval = std::chrono::milliseconds(50);
 constexpr double kFontPoints = 9.75;
 
 template <typename Control, typename... Args>
@@ -171,7 +170,7 @@ void frmMain::setInitialStates() {
     PhaseBox->setEnabled(false);
     BtnPrev->hide();
     BtnNxt->hide();
-    Timer->setInterval(kDesignTimerInterval);
+    Timer->setInterval(timing::kDesignTimerInterval);
 }
 
 }  // namespace tarnwell

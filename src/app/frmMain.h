@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/WindowTiming.h"
 #include "common/NumberText.h"
 #include "device/FeatureReport.h"
 #include "device/HidBackend.h"
@@ -32,6 +33,7 @@ class QTimer;
 namespace tarnwell {
 
 struct DividerPlan;
+struct ExhaustedLoops;
 struct SearchProgress;
 
 // The one window of the tool: every control, the connection to the selected clock and every
@@ -112,6 +114,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void waitUntilPainted();
+
     // Construction.
     void createControls();
     void applyFonts();
@@ -149,7 +153,7 @@ private:
     // Search and programming steps.
     void showSearchProgress(const SearchProgress& at);
     void showFoundSetting(const DividerPlan& plan, double out1Frequency);
-    void showSearchFailure();
+    void showSearchFailure(const ExhaustedLoops& end);
     std::array<QLineEdit*, kPllBoxCount> pllBoxes() const;
     // The controls as one settings record, or nothing (the user is told why) when they cannot
     // be sent as they are.
@@ -193,7 +197,7 @@ private:
 
     // The search yields to the window's events while it runs.
     bool SearchRunning = false;
-    std::chrono::milliseconds SearchYieldInterval{10};
+    std::chrono::milliseconds SearchYieldInterval = timing::kSearchYieldInterval;
 
     // Device details.
     QGroupBox* Frame1 = nullptr;

@@ -40,9 +40,18 @@ using SearchProgressCallback = std::function<bool(const SearchProgress&)>;
 
 enum class SearchOutcome { Found, NotFound, Cancelled };
 
+// The loop values that walking every loop without success leaves behind: N1_HS ends at 4, and
+// when any NC loop ran, NC ends at the last NC of the last one and N2_HS at 4.
+struct ExhaustedLoops {
+    int n1hs = 4;
+    std::optional<int> nc;  // N2_HS is 4 with it; neither was written when no NC loop ran
+    friend bool operator==(const ExhaustedLoops&, const ExhaustedLoops&) = default;
+};
+
 struct SearchResult {
     SearchOutcome outcome = SearchOutcome::NotFound;
-    std::optional<DividerPlan> plan;  // set when Found
+    std::optional<DividerPlan> plan;        // set when Found
+    std::optional<ExhaustedLoops> exhausted;  // set when NotFound
 };
 
 // The first setting that is exact and accepted, in the order of the two-pass enumeration: preferred

@@ -20,10 +20,10 @@ namespace tarnwell {
 namespace {
 
 const QString kUpdateCaption = QStringLiteral("Update");
+constexpr int kLastN2Hs = 4;  // where the N2_HS loop ends
 
 struct YieldingSearch {
     SearchResult result;
-    std::optional<SearchProgress> lastProgress;
 };
 
 // Runs the search and lets the window's events through whenever `interval` has passed since they
@@ -35,7 +35,6 @@ YieldingSearch searchYieldingEvery(double out1Frequency, std::chrono::millisecon
     YieldingSearch search;
     Clock::time_point lastYield = Clock::now();
     search.result = findDividers(out1Frequency, [&](const SearchProgress& at) {
-        search.lastProgress = at;
         if (Clock::now() - lastYield < interval)
             return true;
         show(at);
@@ -102,9 +101,7 @@ void frmMain::FindFreq_Click() {
             SetFreq_Click();
             break;
         case SearchOutcome::NotFound:
-            if (search.lastProgress)
-                showSearchProgress(*search.lastProgress);
-            showSearchFailure();
+            showSearchFailure(*search.result.exhausted);
             break;
         case SearchOutcome::Cancelled:  // the window was closed: nobody waits for a result
             SetFreq->setText(kUpdateCaption);
@@ -141,8 +138,14 @@ void frmMain::showFoundSetting(const DividerPlan& plan, double out1Frequency) {
     Label13->clear();
 }
 
-// The boxes keep the last values the search showed.
-void frmMain::showSearchFailure() {
+// The boxes keep the last values the loops would have written.
+void frmMain::showSearchFailure(const ExhaustedLoops& end) {
+    setBoxNumber(N1_HS, end.n1hs);
+    if (end.nc) {
+        setBoxNumber(NC1_LS, *end.nc);
+        setBoxNumber(NC2_LS, *end.nc);
+        setBoxNumber(N2_HS, kLastN2Hs);
+    }
     SetFreq->setEnabled(false);
     SetFreq->setText(kUpdateCaption);
     Label13->setText(QStringLiteral("Not Found"));

@@ -19,7 +19,6 @@ namespace tarnwell {
 namespace {
 
 // The clock needs a short pause before each identity or configuration request.
-constexpr auto kRequestPause = std::chrono::milliseconds(5);
 
 const QStringList kDriveStrengths = {QStringLiteral("8mA"), QStringLiteral("16mA"),
                                      QStringLiteral("24mA"), QStringLiteral("32mA")};
@@ -72,7 +71,7 @@ void frmMain::resetDeviceControls() {
 // A string that cannot be read leaves its label empty; the firmware version is shown with the
 // manufacturer.
 void frmMain::showIdentity() {
-    WaitForDevice(kRequestPause);
+    WaitForDevice(timing::kRequestPause);
     const std::optional<std::u16string> manufacturer = Device->manufacturer();
     LastApiResult = manufacturer.has_value();
     if (manufacturer) {
@@ -80,7 +79,7 @@ void frmMain::showIdentity() {
         lblVersion->setText(latin1Text(firmwareVersionText(DeviceInfo.releaseNumber)));
     }
 
-    WaitForDevice(kRequestPause);
+    WaitForDevice(timing::kRequestPause);
     const std::optional<std::u16string> product = Device->product();
     LastApiResult = product.has_value();
     if (product)
@@ -99,7 +98,7 @@ void frmMain::enableDeviceControls() {
 
 // Shows nothing when the report cannot be read or is too short to hold the configuration.
 void frmMain::showConfiguration() {
-    WaitForDevice(kRequestPause);
+    WaitForDevice(timing::kRequestPause);
     std::optional<FeatureReport> report = configurationReadRequest(Device->featureReportLength());
     std::optional<DeviceConfiguration> configuration;
     if (report) {

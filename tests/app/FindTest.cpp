@@ -98,6 +98,11 @@ TEST_F(FindTest, NoSolutionWarnsAndSendsNothing) {
         EXPECT_EQ(text("SetFreq"), "Update");
         EXPECT_FALSE(enabled("SetFreq"));
         EXPECT_FALSE(window().searchRunning());
+        // Where the loops would have ended: N1_HS 4, and the last NC loop's end with N2_HS 4
+        // (1234567.891 Hz); the others run no NC loop and leave those as they were.
+        EXPECT_EQ((QStringList{text("N1_HS"), text("NC1_LS"), text("NC2_LS"), text("N2_HS")}),
+                  (QStringList{"4", "1316", "1316", "4"}))
+            << wanted;
     }
     EXPECT_TRUE(clock.receivedReports().empty());
 }

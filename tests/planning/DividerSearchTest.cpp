@@ -67,6 +67,7 @@ void expectAgreement(const std::string& sweep, const std::vector<double>& freque
         const auto literal = enumerateDividersLiterally(f);
         EXPECT_EQ(fast.outcome, literal.outcome) << exactText(f) << " Hz";
         EXPECT_EQ(fast.plan, literal.plan) << exactText(f) << " Hz";
+        EXPECT_EQ(fast.exhausted, literal.exhausted) << exactText(f) << " Hz";
         if (!literal.plan)
             ++notFound;
         else if (literal.plan->pass == SearchPass::Preferred)
@@ -185,6 +186,9 @@ TEST(DividerSearch, AgreesWithTheLiteralEnumerationWhereNothingIsFound) {
         primes.pop_back();
     for (const double f : primes)
         EXPECT_EQ(findDividers(f).outcome, SearchOutcome::NotFound);
+    // The last NC loop is that of the wide pass's N1_HS 4: up to 2 Int(6.5 GHz / (f x 4) / 2).
+    EXPECT_EQ(findDividers(29999999).exhausted, (tarnwell::ExhaustedLoops{4, 54}));
+    EXPECT_EQ(findDividers(123).exhausted, (tarnwell::ExhaustedLoops{4, std::nullopt}));
     expectAgreement("primes without a setting", primes);
 }
 
