@@ -45,14 +45,14 @@ frmMain::frmMain(HidBackend& backend, DeviceWait waitForDevice, WarningBox showW
                  QWidget* parent)
     : QWidget(parent),
       Backend(backend),
-      WaitForDevice(std::move(waitForDevice)),
-      ShowWarning(std::move(showWarning)),
-      Locale(numberLocaleOf(QLocale())) {
-    if (!WaitForDevice) {
-        WaitForDevice = [](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); };
+      waitForDevice_(std::move(waitForDevice)),
+      showWarning_(std::move(showWarning)),
+      locale_(numberLocaleOf(QLocale())) {
+    if (!waitForDevice_) {
+        waitForDevice_ = [](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); };
     }
-    if (!ShowWarning) {
-        ShowWarning = [](QWidget& parent, const QString& title, const QString& text) {
+    if (!showWarning_) {
+        showWarning_ = [](QWidget& parent, const QString& title, const QString& text) {
             QMessageBox::warning(&parent, title, text);
         };
     }

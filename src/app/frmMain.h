@@ -39,6 +39,14 @@ struct SearchProgress;
 // The one window of the tool: every control, the connection to the selected clock and every
 // handler. Behaviour is defined next to the subsystem it belongs to (device/, readback/,
 // planning/, commands/); this header is the window's whole surface.
+//
+// Fixed names: the controls, the handlers (Control_Event), the documented methods (FindTheHid,
+// Scan_USB_devices, ReadDeviceConfig, PollDevice, ClampDividers, UpdatePhaseBox, FillPhaseBox)
+// and the documented state (DeviceOpen, ConfigLoaded, ScanComplete, SwitchPending,
+// LastApiResult, Identify1On, Identify2On, Out2Values, Out2ValueCount, Out2PageCount, Out2Page)
+// keep the names people know them by, so are written as such. Everything else is ours and
+// is written in camelCase, members ending in an underscore (Backend, Device, DeviceInfo and
+// SerNoChangedBeforeActivation are still to be renamed so).
 class frmMain : public QWidget {
     Q_OBJECT
 
@@ -86,9 +94,9 @@ public:
     void ClampDividers();
     // The longest the search keeps the window from its events.
     void setSearchYieldInterval(std::chrono::milliseconds interval) {
-        SearchYieldInterval = interval;
+        searchYieldInterval_ = interval;
     }
-    bool searchRunning() const { return SearchRunning; }
+    bool searchRunning() const { return searchRunning_; }
 
     // Output and device commands.
     void OUT1EN_Click();
@@ -106,7 +114,6 @@ public:
     bool deviceOpen() const { return DeviceOpen; }
     bool configLoaded() const { return ConfigLoaded; }
     bool switchPending() const { return SwitchPending; }
-    bool scanComplete() const { return ScanComplete; }
     // Device commands go out only with a clock open and its configuration read.
     bool commandGateOpen() const;
 
@@ -169,9 +176,9 @@ private:
 
     // Platform hooks.
     HidBackend& Backend;
-    DeviceWait WaitForDevice;
-    WarningBox ShowWarning;
-    NumberLocale Locale;
+    DeviceWait waitForDevice_;
+    WarningBox showWarning_;
+    NumberLocale locale_;
 
     // Connection state.
     std::unique_ptr<HidDevice> Device;  // both handles of the open clock
@@ -193,11 +200,11 @@ private:
     int Out2ValueCount = 0;
     int Out2PageCount = 0;
     int Out2Page = 0;
-    int Out2FirstShown = 0;  // value index of OUT2's first entry
+    int out2FirstShown_ = 0;  // value index of OUT2's first entry
 
     // The search yields to the window's events while it runs.
-    bool SearchRunning = false;
-    std::chrono::milliseconds SearchYieldInterval = timing::kSearchYieldInterval;
+    bool searchRunning_ = false;
+    std::chrono::milliseconds searchYieldInterval_ = timing::kSearchYieldInterval;
 
     // Device details.
     QGroupBox* Frame1 = nullptr;

@@ -16,12 +16,12 @@ void frmMain::Sleep_cmd_Click() {
 void frmMain::WriteRegister_Click() {
     if (!commandGateOpen())
         return;
-    const auto address = registerByteFromText(REG->text().toStdString(), Locale);
-    const auto value = registerByteFromText(DATA->text().toStdString(), Locale);
+    const auto address = registerByteFromText(REG->text().toStdString(), locale_);
+    const auto value = registerByteFromText(DATA->text().toStdString(), locale_);
     // Each box named as the window shows it: by the hint it holds when empty.
     for (const auto& [byte, box] : {std::pair{address, REG}, std::pair{value, DATA}}) {
         if (!byte) {
-            ShowWarning(*this, QStringLiteral("Register write"),
+            showWarning_(*this, QStringLiteral("Register write"),
                         box->placeholderText() + QStringLiteral(" must be a number from 0 to 255."));
             return;
         }

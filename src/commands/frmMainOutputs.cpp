@@ -22,7 +22,8 @@ void frmMain::OUT2EN_Click() {
 }
 
 // The clock identifies one output at a time; either button moves the identification to its
-// output, and pressing it again turns it off. The toggles only move when the command goes out.
+// output, and pressing it again turns it off. The toggles move whenever the gate is open, even
+// when the send fails, so the next press asks for the other state.
 void frmMain::OUT1ID_Click() {
     if (!commandGateOpen())
         return;
@@ -58,7 +59,7 @@ void frmMain::OUT2_Click() {
     if (index < 0)
         return;
     // The divider of the value shown, on whichever page of the list.
-    NC2_LS->setText(QString::number(out2DividerForIndex(Out2FirstShown + index)));
+    NC2_LS->setText(QString::number(out2DividerForIndex(out2FirstShown_ + index)));
     UpdatePhaseBox();
 }
 

@@ -21,7 +21,7 @@ void frmMain::UpdatePhaseBox() {
 }
 
 void frmMain::FillPhaseBox() {
-    replaceItems(PhaseBox, latin1Texts(phaseEntries(NC1_LS->text().toStdString(), Locale)));
+    replaceItems(PhaseBox, latin1Texts(phaseEntries(NC1_LS->text().toStdString(), locale_)));
     PhaseBox->setCurrentIndex(0);
 }
 
@@ -40,8 +40,8 @@ void frmMain::showReadouts() {
 }
 
 void frmMain::showReadouts(const PllBoxValues& pll) {
-    F3lbl->setText(latin1Text(f3Caption(pll, Locale)));
-    Fosclbl->setText(latin1Text(foscCaption(pll, Locale)));
+    F3lbl->setText(latin1Text(f3Caption(pll, locale_)));
+    Fosclbl->setText(latin1Text(foscCaption(pll, locale_)));
 }
 
 }  // namespace tarnwell

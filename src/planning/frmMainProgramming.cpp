@@ -44,7 +44,7 @@ namespace {
 
 void frmMain::SetFreq_Click() {
     // While a search runs, the boxes show its loop values rather than a setting.
-    if (SearchRunning || !commandGateOpen())
+    if (searchRunning_ || !commandGateOpen())
         return;
     ClampDividers();
     for (int pass = 0; pass < kProgrammingPasses && commandGateOpen(); ++pass) {
@@ -63,7 +63,7 @@ void frmMain::ClampDividers() {
     PllBoxTexts texts;
     for (std::size_t i = 0; i < boxes.size(); ++i)
         texts[i] = boxes[i]->text().toStdString();
-    clampDividers(texts, Locale);
+    clampDividers(texts, locale_);
     // Only corrected boxes are written: the rest keep their text exactly as typed.
     for (std::size_t i = 0; i < boxes.size(); ++i) {
         const QString clamped = QString::fromStdString(texts[i]);
@@ -83,7 +83,7 @@ std::optional<PllSettingsBytes> frmMain::pllSettingsFromControls() {
     for (std::size_t i = 0; i < boxes.size(); ++i) {
         const std::optional<double> value = boxNumber(boxes[i]);
         if (!value) {
-            ShowWarning(*this, QStringLiteral("Update"), notANumberText(boxes[i]));
+            showWarning_(*this, QStringLiteral("Update"), notANumberText(boxes[i]));
             return std::nullopt;
         }
         v[i] = *value;
@@ -95,7 +95,7 @@ std::optional<PllSettingsBytes> frmMain::pllSettingsFromControls() {
                            at(PllBox::N1_HS), at(PllBox::NC1_LS), at(PllBox::NC2_LS),
                            PhaseBox->currentIndex(), boxNumber(BW).value_or(-1)});
     if (!encoding) {
-        ShowWarning(*this, QStringLiteral("Update"), refusalText(*encoding.refusal));
+        showWarning_(*this, QStringLiteral("Update"), refusalText(*encoding.refusal));
         return std::nullopt;
     }
     return encoding.bytes;

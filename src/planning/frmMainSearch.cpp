@@ -65,11 +65,11 @@ QString out1FrequencyHint(const NumberLocale& locale) {
 // One search at a time: a press of Find while the search runs (it lets events through) is
 // ignored, and the running search goes on to program what it finds.
 void frmMain::FindFreq_Click() {
-    if (SearchRunning)
+    if (searchRunning_)
         return;
     const std::optional<double> wanted = boxNumber(Out1Freq);
     if (!wanted || !(*wanted >= kLowestAcceptedFrequency)) {
-        ShowWarning(*this, QStringLiteral("Find"), out1FrequencyHint(Locale));
+        showWarning_(*this, QStringLiteral("Find"), out1FrequencyHint(locale_));
         return;
     }
 
@@ -82,13 +82,13 @@ void frmMain::FindFreq_Click() {
     const bool shownAtStart = isVisible();
     YieldingSearch search;
     {
-        SearchRunning = true;
+        searchRunning_ = true;
         const auto searchEnded = qScopeGuard([&] {
             if (alive)
-                SearchRunning = false;
+                searchRunning_ = false;
         });
         search = searchYieldingEvery(
-            *wanted, SearchYieldInterval,
+            *wanted, searchYieldInterval_,
             [this](const SearchProgress& at) { showSearchProgress(at); },
             [&] { return alive && !(shownAtStart && isHidden()); });
     }
@@ -149,7 +149,7 @@ void frmMain::showSearchFailure(const ExhaustedLoops& end) {
     SetFreq->setEnabled(false);
     SetFreq->setText(kUpdateCaption);
     Label13->setText(QStringLiteral("Not Found"));
-    ShowWarning(
+    showWarning_(
         *this, QStringLiteral("Not found"),
         QStringLiteral("Failed to find settings for ") + Out1Freq->text() + QStringLiteral(" Hz"));
 }

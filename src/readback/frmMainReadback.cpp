@@ -71,7 +71,7 @@ void frmMain::resetDeviceControls() {
 // A string that cannot be read leaves its label empty; the firmware version is shown with the
 // manufacturer.
 void frmMain::showIdentity() {
-    WaitForDevice(timing::kRequestPause);
+    waitForDevice_(timing::kRequestPause);
     const std::optional<std::u16string> manufacturer = Device->manufacturer();
     LastApiResult = manufacturer.has_value();
     if (manufacturer) {
@@ -79,7 +79,7 @@ void frmMain::showIdentity() {
         lblVersion->setText(latin1Text(firmwareVersionText(DeviceInfo.releaseNumber)));
     }
 
-    WaitForDevice(timing::kRequestPause);
+    waitForDevice_(timing::kRequestPause);
     const std::optional<std::u16string> product = Device->product();
     LastApiResult = product.has_value();
     if (product)
@@ -98,7 +98,7 @@ void frmMain::enableDeviceControls() {
 
 // Shows nothing when the report cannot be read or is too short to hold the configuration.
 void frmMain::showConfiguration() {
-    WaitForDevice(timing::kRequestPause);
+    waitForDevice_(timing::kRequestPause);
     std::optional<FeatureReport> report = configurationReadRequest(Device->featureReportLength());
     std::optional<DeviceConfiguration> configuration;
     if (report) {
@@ -132,7 +132,7 @@ void frmMain::showConfiguration() {
     // Built from the output-1 text as shown, so the entry equal to output 1 reads the same.
     const double out1 = boxNumber(Out1Freq).value_or(0);
     const int lastIndex = out2ReadbackLastIndex(pll.nc2ls);
-    showOut2Entries(out2Texts(out1, pll.nc1ls, 0, lastIndex + 1, Locale));
+    showOut2Entries(out2Texts(out1, pll.nc1ls, 0, lastIndex + 1, locale_));
     OUT2->setEnabled(true);
 
     // After both list rebuilds, which select the first phase entry.
