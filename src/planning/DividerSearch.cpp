@@ -260,7 +260,6 @@ public:
                     end.nc = static_cast<int>(ncs.last);
             }
         }
-        end.n1hs = kLowestN1;
         return {SearchOutcome::NotFound, std::nullopt, end};
     }
 
