@@ -11,7 +11,8 @@ namespace tarnwell::fuzz {
 
 namespace {
 
-constexpr NumberLocale kLocales[] = {{'.'}, {','}};
+// With the digit grouping of English and German, which a person may type.
+const NumberLocale kLocales[] = {{'.', ","}, {',', "."}};
 
 bool inLimits(double value, const DividerLimit& limit) {
     return value >= limit.minimum && value <= limit.maximum;
@@ -33,9 +34,7 @@ void checkRecordOfClampedBoxes(const PllBoxTexts& texts, NumberLocale locale) {
                                                     .n1hs = value(PllBox::N1_HS),
                                                     .nc1ls = value(PllBox::NC1_LS),
                                                     .nc2ls = value(PllBox::NC2_LS)});
-    // A fractional value whose low byte would carry is refused by the encoder; never sent wrong.
-    if (!encoding)
-        return;
+    require(static_cast<bool>(encoding), "clamped boxes always make a record");
     const PllSettings sent = decodePllSettings(encoding.bytes);
     auto limit = [](PllBox box) { return kDividerLimits[static_cast<std::size_t>(box)]; };
     require(legalDivider(sent.gps, limit(PllBox::GPS)) &&
@@ -58,7 +57,7 @@ int fuzzDividerClamp(const std::uint8_t* data, std::size_t size) {
     for (std::string& text : typed)
         text = lines.next();
 
-    for (const NumberLocale locale : kLocales) {
+    for (const NumberLocale& locale : kLocales) {
         PllBoxTexts clamped = typed;
         clampDividers(clamped, locale);
         for (const DividerLimit& limit : kDividerLimits) {

@@ -54,7 +54,7 @@ void checkPlan(const DividerPlan& plan, double f1) {
         require(fosc >= 4200000000.0 && fosc <= 6500000000.0 && f3 >= 20000 && f3 <= 2000000,
                 "a wide-pass setting keeps the wide window");
     }
-    const double out1 = output1Frequency(ref, plan.n31, plan.n2ls, plan.n2hs, plan.n1hs, plan.nc);
+    const double out1 = output1Frequency(pllValuesOf(plan));
     require(std::fabs(out1 - f1) <= 1e-9 * f1, "a found setting gives the frequency asked for");
 }
 

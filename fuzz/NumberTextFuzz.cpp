@@ -12,11 +12,12 @@ namespace tarnwell::fuzz {
 
 namespace {
 
-constexpr NumberLocale kLocales[] = {{'.'}, {','}};
+// With the digit grouping of English and German, which a person may type.
+const NumberLocale kLocales[] = {{'.', ","}, {',', "."}};
 
 // What the tool writes into a box it must read back to a number that it writes the same way,
 // within the 15 significant digits it keeps.
-void checkWrittenNumberReadsBack(double value, NumberLocale locale) {
+void checkWrittenNumberReadsBack(double value, const NumberLocale& locale) {
     const std::string written = formatNumber(value, locale);
     const std::optional<double> read = parseNumber(written, locale);
     require(read.has_value(), "a written finite number reads back as a number");
@@ -43,7 +44,7 @@ void checkRounding(double value) {
 // The input is both a text typed into a box and, in its first eight bytes, an arbitrary double.
 int fuzzNumberText(const std::uint8_t* data, std::size_t size) {
     const std::string_view typed = asText(data, size);
-    for (const NumberLocale locale : kLocales) {
+    for (const NumberLocale& locale : kLocales) {
         if (const std::optional<double> number = parseNumber(typed, locale)) {
             require(std::isfinite(*number), "only finite numbers are read");
             checkWrittenNumberReadsBack(*number, locale);
@@ -55,7 +56,7 @@ int fuzzNumberText(const std::uint8_t* data, std::size_t size) {
     if (size < sizeof raw)
         return 0;
     std::memcpy(&raw, data, sizeof raw);
-    for (const NumberLocale locale : kLocales) {
+    for (const NumberLocale& locale : kLocales) {
         if (std::isfinite(raw)) {
             checkWrittenNumberReadsBack(raw, locale);
             checkRounding(raw);

@@ -23,7 +23,6 @@ namespace tarnwell {
 
 namespace {
 
-constexpr auto kDesignTimerInterval = std::chrono::milliseconds(50);
 constexpr double kFontPoints = 9.75;
 
 template <typename Control, typename... Args>
@@ -45,22 +44,24 @@ QFrame* separator(const char* objectName, QWidget* parent) {
 frmMain::frmMain(HidBackend& backend, DeviceWait waitForDevice, WarningBox showWarning,
                  ChoiceBox askChoice, QWidget* parent)
     : QWidget(parent),
-      Backend(backend),
-      WaitForDevice(std::move(waitForDevice)),
-      ShowWarning(std::move(showWarning)),
-      AskChoice(std::move(askChoice)),
-      Locale(numberLocaleOf(QLocale())) {
-    if (!AskChoice)  // before the warning box gets its default: it decides which question box
-        AskChoice = defaultChoiceBox(ShowWarning);
-    if (!WaitForDevice) {
-        WaitForDevice = [](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); };
+      backend_(backend),
+      waitForDevice_(std::move(waitForDevice)),
+      showWarning_(std::move(showWarning)),
+      askChoice_(std::move(askChoice)),
+      locale_(numberLocaleOf(QLocale())) {
+    if (!askChoice_)  // before the warning box gets its default: it decides which question box
+        askChoice_ = defaultChoiceBox(showWarning_);
+    if (!waitForDevice_) {
+        waitForDevice_ = [](std::chrono::milliseconds pause) {
+            std::this_thread::sleep_for(pause);
+        };
     }
-    if (!ShowWarning) {
-        ShowWarning = [](QWidget& parent, const QString& title, const QString& text) {
+    if (!showWarning_) {
+        showWarning_ = [](QWidget& parent, const QString& title, const QString& text) {
             QMessageBox::warning(&parent, title, text);
         };
     }
-    now = [] { return std::chrono::steady_clock::now(); };
+    now_ = [] { return std::chrono::steady_clock::now(); };
     setNoticeBox({});
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tarnwell"));
@@ -177,7 +178,7 @@ void frmMain::setInitialStates() {
     PhaseBox->setEnabled(false);
     BtnPrev->hide();
     BtnNxt->hide();
-    Timer->setInterval(kDesignTimerInterval);
+    Timer->setInterval(timing::kDesignTimerInterval);
 }
 
 }  // namespace tarnwell

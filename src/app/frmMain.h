@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/WindowTiming.h"
 #include "common/NumberText.h"
 #include "device/ClockDiscovery.h"
 #include "device/FeatureReport.h"
@@ -35,11 +36,19 @@ class QTimer;
 namespace tarnwell {
 
 struct DividerPlan;
+struct ExhaustedLoops;
 struct SearchProgress;
 
 // The one window of the tool: every control, the connection to the selected clock and every
 // handler. Behaviour is defined next to the subsystem it belongs to (device/, readback/,
 // planning/, commands/); this header is the window's whole surface.
+//
+// Fixed names: the controls, the handlers (Control_Event), the documented methods (FindTheHid,
+// Scan_USB_devices, ReadDeviceConfig, PollDevice, ClampDividers, UpdatePhaseBox, FillPhaseBox)
+// and the documented state (DeviceOpen, ConfigLoaded, ScanComplete, SwitchPending,
+// LastApiResult, Identify1On, Identify2On, Out2Values, Out2ValueCount, Out2PageCount, Out2Page)
+// keep the names people know them by, so are written as such. Everything else is ours and
+// is written in camelCase, members ending in an underscore.
 class frmMain : public QWidget {
     Q_OBJECT
 
@@ -51,8 +60,8 @@ public:
         std::function<void(QWidget& parent, const QString& title, const QString& text)>;
     // A modal question owned by the window, offering one button per choice and one to close it.
     // Answers the index of the choice taken, or -1 when the box was closed without one.
-    using ChoiceBox = std::function<int(QWidget& parent, const QString& title,
-                                        const QString& text, const QStringList& choices)>;
+    using ChoiceBox = std::function<int(QWidget& parent, const QString& title, const QString& text,
+                                        const QStringList& choices)>;
 
     // Tests replace the waits, the warning box and the question box; left empty, they are a real
     // sleep and modal message boxes. With only the warning box replaced, questions go to it and
@@ -69,7 +78,7 @@ public:
     void setNoticeBox(NoticeBox show);
     // The time that status age and the safety rescan are measured in; tests set it.
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
-    void setClock(Clock now) { this->now = std::move(now); }
+    void setClock(Clock clock) { now_ = std::move(clock); }
 
     // Lifecycle.
     void Form_Load();
@@ -102,9 +111,9 @@ public:
     void ClampDividers();
     // The longest the search keeps the window from its events.
     void setSearchYieldInterval(std::chrono::milliseconds interval) {
-        SearchYieldInterval = interval;
+        searchYieldInterval_ = interval;
     }
-    bool searchRunning() const { return SearchRunning; }
+    bool searchRunning() const { return searchRunning_; }
 
     // Output and device commands.
     void OUT1EN_Click();
@@ -122,7 +131,6 @@ public:
     bool deviceOpen() const { return DeviceOpen; }
     bool configLoaded() const { return ConfigLoaded; }
     bool switchPending() const { return SwitchPending; }
-    bool scanComplete() const { return ScanComplete; }
     // Device commands go out only with a clock open and its configuration read.
     bool commandGateOpen() const;
 
@@ -130,6 +138,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void waitUntilPainted();
+
     // Construction.
     void createControls();
     void applyFonts();
@@ -151,14 +161,16 @@ private:
     void fillOut2(const std::vector<std::string>& texts, int firstValueIndex);
     void selectOut2ByRule();
     void showOut2Page();  // Out2Page of Out2Values, with its paging buttons; nothing selected
-    // F3 and Fosc captions from the GPS, N31, N2_HS and N2_LS boxes.
+    // F3 and Fosc captions from the GPS, N31, N2_HS and N2_LS boxes, or from those values.
     void showReadouts();
+    void showReadouts(const PllBoxValues& pll);
     // Makes a command report for the open clock's feature-report length; nothing when the
     // command does not fit it.
     using ReportBuilder = std::function<std::optional<FeatureReport>(std::size_t)>;
     // Tests the gate, builds the report and sends it. False when the gate is shut, the clock's
-    // reports are too short for the command, or the send fails; the window is told nothing.
-    bool sendCommand(const ReportBuilder& build);
+    // reports are too short for the command, or the send fails; the window is told nothing, so
+    // the handlers discard the result on purpose, in plain sight.
+    [[nodiscard]] bool sendCommand(const ReportBuilder& build);
     void dropDevice();
     void reconnect();
 
@@ -179,16 +191,17 @@ private:
     // Search and programming steps.
     void showSearchProgress(const SearchProgress& at);
     void showFoundSetting(const DividerPlan& plan, double out1Frequency);
-    void showSearchFailure();
+    void showSearchFailure(const ExhaustedLoops& end);
     // After a search that found nothing: the nearest exact frequencies and the closest setting,
     // offered with the "Not found" message (src/planning/frmMainNearest.cpp).
-    void offerNearestSettings(double out1Frequency);
+    void offerNearestSettings(double out1Frequency, const ExhaustedLoops& end);
     static ChoiceBox defaultChoiceBox(const WarningBox& injectedWarning);
     std::array<QLineEdit*, kPllBoxCount> pllBoxes() const;
     // The controls as one settings record, or nothing (the user is told why) when they cannot
     // be sent as they are.
     std::optional<PllSettingsBytes> pllSettingsFromControls();
-    void showProgrammedFrequencies();
+    void showProgrammedFrequencies(const PllSettings& sent);
+    QString refusalText(const PllRefusal& refusal) const;
 
     // Configuration read steps.
     void resetDeviceControls();
@@ -197,36 +210,36 @@ private:
     void showConfiguration();
 
     // Platform hooks.
-    HidBackend& Backend;
-    DeviceWait WaitForDevice;
-    WarningBox ShowWarning;
-    ChoiceBox AskChoice;
-    NumberLocale Locale;
+    HidBackend& backend_;
+    DeviceWait waitForDevice_;
+    WarningBox showWarning_;
+    ChoiceBox askChoice_;
+    NumberLocale locale_;
 
     // Connection state.
-    std::unique_ptr<HidDevice> Device;  // both handles of the open clock
-    HidDeviceInfo DeviceInfo;           // as listed when opened; release number = firmware version
+    std::unique_ptr<HidDevice> device_;  // both handles of the open clock
+    HidDeviceInfo deviceInfo_;           // as listed when opened; release number = firmware version
     bool DeviceOpen = false;
     bool ConfigLoaded = false;
     bool ScanComplete = false;
     bool SwitchPending = false;
     bool LastApiResult = false;
     // A user pick that changes SerNo raises both the change and the activation; only one runs.
-    bool SerNoChangedBeforeActivation = false;
+    bool serNoChangedBeforeActivation_ = false;
 
     // Enumerating only when something can have changed.
-    Clock now;
-    QSocketNotifier* changeNotifier = nullptr;
-    bool rescanDue = true;
-    std::chrono::steady_clock::time_point lastScanAt;
-    std::vector<std::string> listedPaths;  // of SerNo's entries
+    Clock now_;
+    QSocketNotifier* changeNotifier_ = nullptr;
+    bool rescanDue_ = true;
+    std::chrono::steady_clock::time_point lastScanAt_;
+    std::vector<std::string> listedPaths_;  // of SerNo's entries
     // The open clock's last report; nothing until its first.
-    std::optional<std::chrono::steady_clock::time_point> lastReportAt;
+    std::optional<std::chrono::steady_clock::time_point> lastReportAt_;
 
     // Notices about clocks that cannot be used, each said once per attach.
-    NoticeBox showNotice;
-    std::set<std::string> refusedAtLastScan;  // paths
-    std::set<std::string> toldNotices;        // keys: what was told, and about which path
+    NoticeBox showNotice_;
+    std::set<std::string> refusedAtLastScan_;  // paths
+    std::set<std::string> toldNotices_;        // keys: what was told, and about which path
 
     // Identify toggles.
     bool Identify1On = false;
@@ -237,11 +250,11 @@ private:
     int Out2ValueCount = 0;
     int Out2PageCount = 0;
     int Out2Page = 0;
-    int Out2FirstShown = 0;  // value index of OUT2's first entry
+    int out2FirstShown_ = 0;  // value index of OUT2's first entry
 
     // The search yields to the window's events while it runs.
-    bool SearchRunning = false;
-    std::chrono::milliseconds SearchYieldInterval{10};
+    bool searchRunning_ = false;
+    std::chrono::milliseconds searchYieldInterval_ = timing::kSearchYieldInterval;
 
     // Device details.
     QGroupBox* Frame1 = nullptr;

@@ -6,6 +6,7 @@
 #include <QtGlobal>
 
 #include <exception>
+#include <memory>
 #include <utility>
 
 #include "app/frmMain.h"
@@ -22,13 +23,13 @@ void frmMain::bindEvents() {
     connect(SerNo, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index < 0)
             return;
-        SerNoChangedBeforeActivation = true;
+        serNoChangedBeforeActivation_ = true;
         // A change made by code has no activation to pair with; forget it once events run.
-        QTimer::singleShot(0, this, [this] { SerNoChangedBeforeActivation = false; });
+        QTimer::singleShot(0, this, [this] { serNoChangedBeforeActivation_ = false; });
         runHandler(&frmMain::SerNo_Click);
     });
     connect(SerNo, &QComboBox::activated, this, [this](int index) {
-        if (std::exchange(SerNoChangedBeforeActivation, false) || index < 0)
+        if (std::exchange(serNoChangedBeforeActivation_, false) || index < 0)
             return;
         runHandler(&frmMain::SerNo_Click);
     });
@@ -52,10 +53,23 @@ void frmMain::bindEvents() {
     }
 }
 
+// As SerNo: re-picking the entry shown is a selection too (a person resends a drive strength
+// after a failed send), and a pick that changes the entry runs the handler once, not twice.
 void frmMain::bindSelection(QComboBox* box, void (frmMain::*handler)()) {
-    connect(box, &QComboBox::currentIndexChanged, this, [this, handler](int index) {
-        if (index >= 0)
-            runHandler(handler);
+    auto changedBeforeActivation = std::make_shared<bool>(false);
+    connect(box, &QComboBox::currentIndexChanged, this,
+            [this, handler, changedBeforeActivation](int index) {
+                if (index < 0)
+                    return;
+                *changedBeforeActivation = true;
+                QTimer::singleShot(0, this,
+                                   [changedBeforeActivation] { *changedBeforeActivation = false; });
+                runHandler(handler);
+            });
+    connect(box, &QComboBox::activated, this, [this, handler, changedBeforeActivation](int index) {
+        if (std::exchange(*changedBeforeActivation, false) || index < 0)
+            return;
+        runHandler(handler);
     });
 }
 

@@ -8,11 +8,11 @@
 namespace tarnwell {
 
 QString frmMain::numberText(double value) const {
-    return latin1Text(formatNumber(value, Locale));
+    return latin1Text(formatNumber(value, locale_));
 }
 
 std::optional<double> frmMain::boxNumber(const QLineEdit* box) const {
-    return parseNumber(box->text().toStdString(), Locale);
+    return parseNumber(box->text().toStdString(), locale_);
 }
 
 void frmMain::setBoxNumber(QLineEdit* box, double value) {

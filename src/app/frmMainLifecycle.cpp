@@ -1,6 +1,9 @@
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QLabel>
 #include <QTimer>
+#include <QWindow>
 
 #include "app/frmMain.h"
 
@@ -14,8 +17,10 @@ void frmMain::Form_Load() {
     ConfigLoaded = false;
     SwitchPending = false;
     ScanComplete = false;
-    // On screen before any device work, which may take a moment.
+    // On screen, painted, before any device work, which may take a moment: show() only asks the
+    // window system, which exposes the window a little later.
     show();
+    waitUntilPainted();
     Scan_USB_devices();
     DeviceOpen = FindTheHid();
     ReadDeviceConfig();
@@ -23,11 +28,19 @@ void frmMain::Form_Load() {
     lblSoftware->setText(QString::fromLatin1(kSoftwareVersion));
 }
 
+void frmMain::waitUntilPainted() {
+    const QWindow* handle = windowHandle();
+    const QDeadlineTimer deadline(timing::kExposeWait);
+    while (handle && !handle->isExposed() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    repaint();
+}
+
 void frmMain::Form_Unload() {
     Timer->stop();
     ScanComplete = false;
     // Closes both handles, and only if they are open; a handler still running finds the gate shut.
-    Device.reset();
+    device_.reset();
     DeviceOpen = false;
     ConfigLoaded = false;
 }

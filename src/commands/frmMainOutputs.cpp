@@ -12,7 +12,7 @@ namespace tarnwell {
 void frmMain::OUT1EN_Click() {
     const bool output1 = OUT1EN->isChecked();
     const bool output2 = OUT2EN->isChecked();
-    sendCommand([output1, output2](std::size_t length) {
+    (void)sendCommand([output1, output2](std::size_t length) {
         return outputEnableReport(output1, output2, length);
     });
 }
@@ -22,13 +22,15 @@ void frmMain::OUT2EN_Click() {
 }
 
 // The clock identifies one output at a time; either button moves the identification to its
-// output, and pressing it again turns it off. The toggles only move when the command goes out.
+// output, and pressing it again turns it off. The toggles move whenever the gate is open, even
+// when the send fails, so the next press asks for the other state.
 void frmMain::OUT1ID_Click() {
     if (!commandGateOpen())
         return;
     const auto selection = Identify1On ? IdentifySelection::Off : IdentifySelection::Output1;
     Identify1On = !Identify1On;
-    sendCommand([selection](std::size_t length) { return identifyReport(selection, length); });
+    (void)sendCommand(
+        [selection](std::size_t length) { return identifyReport(selection, length); });
     Identify2On = false;
 }
 
@@ -37,7 +39,8 @@ void frmMain::OUT2ID_Click() {
         return;
     const auto selection = Identify2On ? IdentifySelection::Off : IdentifySelection::Output2;
     Identify2On = !Identify2On;
-    sendCommand([selection](std::size_t length) { return identifyReport(selection, length); });
+    (void)sendCommand(
+        [selection](std::size_t length) { return identifyReport(selection, length); });
     Identify1On = false;
 }
 
@@ -45,7 +48,7 @@ void frmMain::Enc1_Click() {
     const int driveIndex = Enc1->currentIndex();
     if (driveIndex < 0)
         return;
-    sendCommand(
+    (void)sendCommand(
         [driveIndex](std::size_t length) { return driveStrengthReport(driveIndex, length); });
 }
 
@@ -58,7 +61,7 @@ void frmMain::OUT2_Click() {
     if (index < 0)
         return;
     // The divider of the value shown, on whichever page of the list.
-    NC2_LS->setText(QString::number(out2DividerForIndex(Out2FirstShown + index)));
+    NC2_LS->setText(QString::number(out2DividerForIndex(out2FirstShown_ + index)));
     UpdatePhaseBox();
 }
 

@@ -26,7 +26,7 @@ bool isBlank(char c) {
 
 }  // namespace
 
-std::string formatNumber(double value, NumberLocale locale) {
+std::string formatNumber(double value, const NumberLocale& locale) {
     if (std::isnan(value))
         return "NaN";
     if (std::isinf(value))
@@ -88,7 +88,21 @@ std::string formatNumber(double value, NumberLocale locale) {
     return text;
 }
 
-std::optional<double> parseNumber(std::string_view text, NumberLocale locale) {
+std::string formatGrouped(double value, const NumberLocale& locale) {
+    std::string text = formatNumber(value, locale);
+    if (locale.groupSeparator.empty() || text.find('E') != std::string::npos)
+        return text;
+    const std::size_t first = text.front() == '-' ? 1 : 0;
+    std::size_t end = text.find(locale.decimalPoint);
+    if (end == std::string::npos)
+        end = text.size();
+    constexpr std::size_t kGroup = 3;
+    for (std::size_t at = end; at > first + kGroup; at -= kGroup)
+        text.insert(at - kGroup, locale.groupSeparator);
+    return text;
+}
+
+std::optional<double> parseNumber(std::string_view text, const NumberLocale& locale) {
     while (!text.empty() && isBlank(text.front()))
         text.remove_prefix(1);
     while (!text.empty() && isBlank(text.back()))
@@ -104,10 +118,29 @@ std::optional<double> parseNumber(std::string_view text, NumberLocale locale) {
         ++i;
     }
     int mantissaDigits = 0;
-    while (i < text.size() && isDigit(text[i])) {
-        plain += text[i++];
-        ++mantissaDigits;
+    // Groups of the whole part: the first of one to three digits, every later one of three.
+    constexpr int kGroupDigits = 3;
+    int groupDigits = 0;
+    bool grouped = false;
+    const std::string_view separator = locale.groupSeparator;
+    while (i < text.size()) {
+        if (isDigit(text[i])) {
+            plain += text[i++];
+            ++mantissaDigits;
+            ++groupDigits;
+        } else if (!separator.empty() && text.substr(i).starts_with(separator)) {
+            if (groupDigits == 0 || groupDigits > kGroupDigits ||
+                (grouped && groupDigits != kGroupDigits))
+                return std::nullopt;
+            grouped = true;
+            groupDigits = 0;
+            i += separator.size();
+        } else {
+            break;
+        }
     }
+    if (grouped && groupDigits != kGroupDigits)
+        return std::nullopt;
     if (i < text.size() && text[i] == locale.decimalPoint) {
         plain += '.';
         ++i;

@@ -17,13 +17,6 @@ namespace tarnwell {
 
 namespace {
 
-constexpr auto kIntervalAfterDrop = std::chrono::milliseconds(250);
-// Backstop for changes nobody announces, such as a clock another program let go.
-constexpr auto kSafetyRescanInterval = std::chrono::seconds(3);
-// Without announcements, enumerating at every tick while a clock is open would cost more than a
-// new clock appearing a moment later is worth.
-constexpr auto kRescanIntervalWhileOpen = std::chrono::seconds(1);
-
 // The serial number as the list shows it, for a clock whose serial could be read.
 std::optional<QString> listedSerial(const HidDeviceInfo& candidate) {
     if (candidate.vendorId != DeviceVendorId || candidate.productId != DeviceProductId ||
@@ -74,10 +67,10 @@ QString refusalNotice(const HidDeviceInfo& clock, OpenFailure why) {
 }  // namespace
 
 void frmMain::setNoticeBox(NoticeBox show) {
-    showNotice = std::move(show);
-    if (showNotice)
+    showNotice_ = std::move(show);
+    if (showNotice_)
         return;
-    showNotice = [](QWidget& parent, const QString& text) {
+    showNotice_ = [](QWidget& parent, const QString& text) {
         // Not modal: it may appear in the middle of a poll, and polling must go on.
         auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Tarnwell"), text,
                                     QMessageBox::Ok, &parent);
@@ -90,38 +83,38 @@ void frmMain::setNoticeBox(NoticeBox show) {
 }
 
 void frmMain::watchDeviceChanges() {
-    const int descriptor = Backend.changeDescriptor();
-    if (!Backend.notifiesChanges() || descriptor < 0)
+    const int descriptor = backend_.changeDescriptor();
+    if (!backend_.notifiesChanges() || descriptor < 0)
         return;
-    changeNotifier = new QSocketNotifier(descriptor, QSocketNotifier::Read, this);
-    connect(changeNotifier, &QSocketNotifier::activated, this, [this] {
-        if (Backend.takeChanges())
-            rescanDue = true;
+    changeNotifier_ = new QSocketNotifier(descriptor, QSocketNotifier::Read, this);
+    connect(changeNotifier_, &QSocketNotifier::activated, this, [this] {
+        if (backend_.takeChanges())
+            rescanDue_ = true;
     });
 }
 
 // A backend that announces changes without a descriptor to watch is asked at every tick.
 void frmMain::noteDeviceChanges() {
-    if (Backend.notifiesChanges() && changeNotifier == nullptr && Backend.takeChanges())
-        rescanDue = true;
+    if (backend_.notifiesChanges() && changeNotifier_ == nullptr && backend_.takeChanges())
+        rescanDue_ = true;
 }
 
 bool frmMain::scanDue() const {
-    if (rescanDue)
+    if (rescanDue_)
         return true;
-    const auto sinceScan = now() - lastScanAt;
-    if (Backend.notifiesChanges())
-        return sinceScan >= kSafetyRescanInterval;
-    return !DeviceOpen || sinceScan >= kRescanIntervalWhileOpen;
+    const auto sinceScan = now_() - lastScanAt_;
+    if (backend_.notifiesChanges())
+        return sinceScan >= timing::kSafetyRescanInterval;
+    return !DeviceOpen || sinceScan >= timing::kRescanIntervalWhileOpen;
 }
 
 std::vector<DiscoveredClock> frmMain::discoverAttachedClocks() {
     std::vector<std::string> open;
-    if (DeviceOpen && Device)
-        open.push_back(DeviceInfo.path);
-    std::vector<DiscoveredClock> found = discoverClocks(Backend, open);
-    rescanDue = false;
-    lastScanAt = now();
+    if (DeviceOpen && device_)
+        open.push_back(deviceInfo_.path);
+    std::vector<DiscoveredClock> found = discoverClocks(backend_, open);
+    rescanDue_ = false;
+    lastScanAt_ = now_();
     tellRefusals(found);
     return found;
 }
@@ -135,33 +128,33 @@ void frmMain::tellRefusals(const std::vector<DiscoveredClock>& found) {
         attached.insert(clock.info.path);
         if (clock.openable() || *clock.refusal == OpenFailure::Gone)
             continue;
-        if (refusedAtLastScan.contains(clock.info.path))
+        if (refusedAtLastScan_.contains(clock.info.path))
             tellOnce("refused " + clock.info.path, refusalNotice(clock.info, *clock.refusal));
         refused.insert(clock.info.path);
     }
-    refusedAtLastScan = std::move(refused);
+    refusedAtLastScan_ = std::move(refused);
     // Unplugged: told again after the next plug-in.
-    std::erase_if(toldNotices, [&attached](const std::string& key) {
+    std::erase_if(toldNotices_, [&attached](const std::string& key) {
         return !attached.contains(key.substr(key.find(' ') + 1));
     });
 }
 
 void frmMain::tellOnce(const std::string& key, const QString& text) {
-    if (toldNotices.insert(key).second)
-        showNotice(*this, text);
+    if (toldNotices_.insert(key).second)
+        showNotice_(*this, text);
 }
 
 void frmMain::Scan_USB_devices() {
     ScanComplete = false;
     SerNo->setEnabled(false);
     QStringList serials;
-    listedPaths.clear();
+    listedPaths_.clear();
     // Only clocks this user can open: the selection rules below are about those.
     for (const DiscoveredClock& clock : discoverAttachedClocks()) {
         const auto serial = listedSerial(clock.info);
         if (clock.openable() && serial) {
             serials.append(*serial);
-            listedPaths.push_back(clock.info.path);
+            listedPaths_.push_back(clock.info.path);
         }
     }
     // The last clock found ends up selected. Filling raises no switch: that only follows a pick.
@@ -170,7 +163,7 @@ void frmMain::Scan_USB_devices() {
         const QSignalBlocker blocker(SerNo);
         SerNo->setCurrentIndex(static_cast<int>(serials.size()) - 1);
     }
-    SerNoChangedBeforeActivation = false;
+    serNoChangedBeforeActivation_ = false;
     SerNo->setEnabled(serials.size() >= 2);
     ScanComplete = true;
 }
@@ -179,24 +172,24 @@ bool frmMain::FindTheHid() {
     DeviceOpen = false;
     const QString wanted = SerNo->currentText();
     // With several clocks of one serial number, the first enumerated is the one opened.
-    OpenedClock opened = openFirstClock(Backend, [&wanted](const HidDeviceInfo& candidate) {
+    OpenedClock opened = openFirstClock(backend_, [&wanted](const HidDeviceInfo& candidate) {
         return listedSerial(candidate) == wanted;
     });
     if (opened.device) {
-        Device = std::move(opened.device);
-        DeviceInfo = opened.info;
+        device_ = std::move(opened.device);
+        deviceInfo_ = opened.info;
         DeviceOpen = true;
     }
     if (DeviceOpen) {
         // Whatever was shown belongs to another clock, or to this one before it was lost.
         showUnknownStatus();
-        lastReportAt.reset();
+        lastReportAt_.reset();
         // The backend could not learn the report lengths from the report descriptor.
-        if (Device->featureReportLength() == 0) {
-            tellOnce("descriptor " + DeviceInfo.path,
+        if (device_->featureReportLength() == 0) {
+            tellOnce("descriptor " + deviceInfo_.path,
                      QStringLiteral("%1 is open, but its report descriptor could not be "
                                     "understood, so Tarnwell cannot send it any setting.")
-                         .arg(clockName(DeviceInfo)));
+                         .arg(clockName(deviceInfo_)));
         }
     }
     return DeviceOpen;
@@ -212,13 +205,13 @@ void frmMain::refreshSerialList() {
             paths.push_back(clock.info.path);
         }
     }
-    const auto open = std::ranges::find(paths, DeviceInfo.path);
+    const auto open = std::ranges::find(paths, deviceInfo_.path);
     if (open == paths.end()) {
         // The open clock is going: its failing read drops it and rescans, as ever.
-        rescanDue = true;
+        rescanDue_ = true;
         return;
     }
-    if (paths == listedPaths)
+    if (paths == listedPaths_)
         return;
     // Rebuilt without raising SerNo_Click: the open clock stays open and selected.
     replaceItems(SerNo, serials);
@@ -226,7 +219,7 @@ void frmMain::refreshSerialList() {
         const QSignalBlocker blocker(SerNo);
         SerNo->setCurrentIndex(static_cast<int>(open - paths.begin()));
     }
-    listedPaths = std::move(paths);
+    listedPaths_ = std::move(paths);
     SerNo->setEnabled(serials.size() >= 2);
 }
 
@@ -254,21 +247,21 @@ void frmMain::SerNo_Click() {
 
 void frmMain::dropDevice() {
     DeviceOpen = false;
-    Device.reset();
-    Timer->setInterval(kIntervalAfterDrop);
+    device_.reset();
+    Timer->setInterval(timing::kIntervalAfterDrop);
     ConfigLoaded = false;
     // Whatever is attached now is what the next tick must find.
-    rescanDue = true;
+    rescanDue_ = true;
 }
 
 bool frmMain::commandGateOpen() const {
-    return DeviceOpen && ConfigLoaded && Device != nullptr;
+    return DeviceOpen && ConfigLoaded && device_ != nullptr;
 }
 
 bool frmMain::sendCommand(const ReportBuilder& build) {
     if (!commandGateOpen())
         return false;
-    LastApiResult = sendCommandReport(*Device, build) == SendResult::Sent;
+    LastApiResult = sendCommandReport(*device_, build) == SendResult::Sent;
     return LastApiResult;
 }
 

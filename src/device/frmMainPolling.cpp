@@ -7,12 +7,6 @@
 
 namespace tarnwell {
 
-namespace {
-constexpr auto kIntervalWhileReporting = std::chrono::milliseconds(500);
-// A status older than this no longer says anything about the clock.
-constexpr auto kStatusLifetime = std::chrono::seconds(5);
-}  // namespace
-
 void frmMain::Timer_Timer() {
     PollDevice();
 }
@@ -21,22 +15,22 @@ void frmMain::PollDevice() {
     noteDeviceChanges();
     if (DeviceOpen) {
         // A default read is an error: an open flag without a device drops and reconnects.
-        const StatusRead read = Device ? readNewestStatus(*Device) : StatusRead{};
+        const StatusRead read = device_ ? readNewestStatus(*device_) : StatusRead{};
         LastApiResult = read.read != InputReadStatus::Error;
         if (read.read == InputReadStatus::Error || SwitchPending) {
             dropDevice();
         } else if (const auto& status = read.status) {
-            Timer->setInterval(kIntervalWhileReporting);
+            Timer->setInterval(timing::kIntervalWhileReporting);
             Label16->setText(
                 QStringLiteral("Signal loss count: %1").arg(int{status->signalLossCount}));
             LOS->setVisible(status->noGpsSignal);
             LOL->setVisible(status->noPllLock);
-            lastReportAt = now();
-        } else if (lastReportAt && now() - *lastReportAt >= kStatusLifetime) {
+            lastReportAt_ = now_();
+        } else if (lastReportAt_ && now_() - *lastReportAt_ >= timing::kStatusLifetime) {
             // Nothing queued yet, or a report too short to hold the status, is no fault: the
             // clock stays open, and its last status stays shown until it is too old to trust.
             showUnknownStatus();
-            lastReportAt.reset();
+            lastReportAt_.reset();
         }
         if (DeviceOpen && scanDue())
             refreshSerialList();
@@ -55,7 +49,7 @@ void frmMain::reconnect() {
         SwitchPending = false;
     // A listed clock that failed to open is worth another try at the next tick.
     if (!DeviceOpen && SerNo->count() > 0)
-        rescanDue = true;
+        rescanDue_ = true;
     ReadDeviceConfig();
 }
 

@@ -8,8 +8,8 @@
 
 namespace tarnwell {
 
-// An open clock on hidapi: one handle for feature reports and strings, a second, non-blocking one
-// for input reports.
+// An open clock on hidapi: one handle for feature reports, a second, non-blocking one for input
+// reports and the identity strings.
 class HidapiDevice final : public HidDevice {
 public:
     HidapiDevice(std::shared_ptr<HidapiSession> session, HidHandle featureHandle,

@@ -8,7 +8,7 @@ namespace {
 
 // One box of the clamp: every step reads back the text the previous step wrote, so the box ends
 // up holding exactly what a later read of it will see.
-void clampBox(std::string& text, const DividerLimit& limit, NumberLocale locale) {
+void clampBox(std::string& text, const DividerLimit& limit, const NumberLocale& locale) {
     auto write = [&](double value) { text = formatNumber(value, locale); };
     if (!parseNumber(text, locale))
         write(limit.defaultValue);
@@ -30,7 +30,7 @@ void clampBox(std::string& text, const DividerLimit& limit, NumberLocale locale)
 
 }  // namespace
 
-void clampDividers(PllBoxTexts& texts, NumberLocale locale) {
+void clampDividers(PllBoxTexts& texts, const NumberLocale& locale) {
     for (const DividerLimit& limit : kDividerLimits)
         clampBox(texts[static_cast<std::size_t>(limit.box)], limit, locale);
 }

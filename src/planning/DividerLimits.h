@@ -37,6 +37,6 @@ using PllBoxTexts = std::array<std::string, kPllBoxCount>;
 // Forces each text into its box's range, in table order: a text that is not a number becomes the
 // default, then the minimum and maximum apply, then an odd whole number in an even-only box is
 // lowered by one. Each step reads the text the previous step left.
-void clampDividers(PllBoxTexts& texts, NumberLocale locale = {});
+void clampDividers(PllBoxTexts& texts, const NumberLocale& locale = {});
 
 }  // namespace tarnwell

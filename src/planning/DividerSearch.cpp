@@ -247,7 +247,20 @@ public:
                     return *result;
             }
         }
-        return {SearchOutcome::NotFound, std::nullopt};
+        return notFound(f1_);
+    }
+
+    // Only the loop bounds decide where the loops end, so nothing needs to be walked.
+    static SearchResult notFound(double f1) {
+        ExhaustedLoops end;
+        for (const PassWindow& w : kPassWindows) {
+            for (int n1 = kHighestN1; n1 >= kLowestN1; --n1) {
+                const Range ncs = ncRange(w, f1 * n1);
+                if (ncs.first <= ncs.last)
+                    end.nc = static_cast<int>(ncs.last);
+            }
+        }
+        return {SearchOutcome::NotFound, std::nullopt, end};
     }
 
 private:
@@ -288,10 +301,11 @@ private:
         const Candidate& c = a.candidate;
         return {SearchOutcome::Found,
                 DividerPlan{w.pass, n1, static_cast<int>(nc), c.h, static_cast<int>(c.l), c.r,
-                            static_cast<std::int64_t>(a.reference)}};
+                            static_cast<std::int64_t>(a.reference)},
+                std::nullopt};
     }
 
-    static SearchResult cancelled() { return {SearchOutcome::Cancelled, std::nullopt}; }
+    static SearchResult cancelled() { return {SearchOutcome::Cancelled, std::nullopt, {}}; }
 
     double f1_;
     const SearchProgressCallback& progress_;
@@ -304,8 +318,18 @@ SearchResult findDividers(double out1Frequency, const SearchProgressCallback& pr
     // Outside these bounds no oscillator frequency can reach a pass's window, and inside them
     // every loop bound stays far within range.
     if (!isSearchableFrequency(out1Frequency))
-        return {SearchOutcome::NotFound, std::nullopt};
+        return Search::notFound(out1Frequency);
     return Search(out1Frequency, progress).run();
+}
+
+PllBoxValues pllValuesOf(const DividerPlan& plan) {
+    return {.gps = static_cast<double>(plan.reference),
+            .n31 = double(plan.n31),
+            .n2hs = double(plan.n2hs),
+            .n2ls = double(plan.n2ls),
+            .n1hs = double(plan.n1hs),
+            .nc1ls = double(plan.nc),
+            .nc2ls = double(plan.nc)};
 }
 
 bool isSearchableFrequency(double out1Frequency) {

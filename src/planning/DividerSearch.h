@@ -4,6 +4,8 @@
 #include <functional>
 #include <optional>
 
+#include "planning/PllSettings.h"
+
 namespace tarnwell {
 
 enum class SearchPass { Preferred, Wide };
@@ -20,6 +22,9 @@ struct DividerPlan {
     friend bool operator==(const DividerPlan&, const DividerPlan&) = default;
 };
 
+// The plan as the values it programs (NC in both NC1_LS and NC2_LS; phase 0, BW 0).
+PllBoxValues pllValuesOf(const DividerPlan& plan);
+
 // Where the search is: the loop values the window shows while it runs.
 struct SearchProgress {
     SearchPass pass = SearchPass::Preferred;
@@ -35,9 +40,18 @@ using SearchProgressCallback = std::function<bool(const SearchProgress&)>;
 
 enum class SearchOutcome { Found, NotFound, Cancelled };
 
+// The loop values that walking every loop without success leaves behind: N1_HS ends at 4, and
+// when any NC loop ran, NC ends at the last NC of the last one and N2_HS at 4.
+struct ExhaustedLoops {
+    int n1hs = 4;
+    std::optional<int> nc;  // N2_HS is 4 with it; neither was written when no NC loop ran
+    friend bool operator==(const ExhaustedLoops&, const ExhaustedLoops&) = default;
+};
+
 struct SearchResult {
     SearchOutcome outcome = SearchOutcome::NotFound;
-    std::optional<DividerPlan> plan;  // set when Found
+    std::optional<DividerPlan> plan;        // set when Found
+    std::optional<ExhaustedLoops> exhausted;  // set when NotFound
 };
 
 // The first setting that is exact and accepted, in the order of the two-pass enumeration: preferred

@@ -30,7 +30,7 @@ double out2Value(double out1Frequency, double nc1, int index) {
 }
 
 std::vector<std::string> out2Texts(double out1Frequency, double nc1, int first, int count,
-                                   NumberLocale locale) {
+                                   const NumberLocale& locale) {
     std::vector<std::string> texts;
     if (count <= 0)
         return texts;

@@ -19,7 +19,7 @@ double out2Value(double out1Frequency, double nc1, int index);
 
 // Texts of entries first .. first + count - 1.
 std::vector<std::string> out2Texts(double out1Frequency, double nc1, int first, int count,
-                                   NumberLocale locale = {});
+                                   const NumberLocale& locale = {});
 
 // Last index of the list a configuration read shows: NC2_LS / 2 - 1 rounded half to even, at most
 // 32700; negative means an empty list.

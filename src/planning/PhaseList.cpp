@@ -4,7 +4,7 @@
 
 namespace tarnwell {
 
-std::vector<std::string> phaseEntries(std::string_view nc1Text, NumberLocale locale) {
+std::vector<std::string> phaseEntries(std::string_view nc1Text, const NumberLocale& locale) {
     const std::optional<double> nc1 = parseNumber(nc1Text, locale);
     if (!nc1)
         return {};

@@ -2,26 +2,25 @@
 
 namespace tarnwell {
 
-double output1Frequency(double gps, double n31, double n2ls, double n2hs, double n1hs,
-                        double nc1ls) {
-    return gps / n31 * n2ls * n2hs / n1hs / nc1ls;
+double output1Frequency(const PllBoxValues& pll) {
+    return pll.gps / pll.n31 * pll.n2ls * pll.n2hs / pll.n1hs / pll.nc1ls;
 }
 
-double f3Readout(double gps, double n31) {
-    return intPart(gps / n31);
+double f3Readout(const PllBoxValues& pll) {
+    return intPart(pll.gps / pll.n31);
 }
 
-double foscReadoutGHz(double gps, double n31, double n2hs, double n2ls) {
+double foscReadoutGHz(const PllBoxValues& pll) {
     // Cut, not rounded, to 100 kHz so the readout never claims more than the oscillator reaches.
-    return intPart(gps / n31 * n2hs * n2ls / 100000) / 10000;
+    return intPart(pll.gps / pll.n31 * pll.n2hs * pll.n2ls / 100000) / 10000;
 }
 
-std::string f3Caption(double gps, double n31, NumberLocale locale) {
-    return "F3 = " + formatNumber(f3Readout(gps, n31), locale) + " Hz ";
+std::string f3Caption(const PllBoxValues& pll, const NumberLocale& locale) {
+    return "F3 = " + formatNumber(f3Readout(pll), locale) + " Hz ";
 }
 
-std::string foscCaption(double gps, double n31, double n2hs, double n2ls, NumberLocale locale) {
-    return "Fosc = " + formatNumber(foscReadoutGHz(gps, n31, n2hs, n2ls), locale) + " GHz ";
+std::string foscCaption(const PllBoxValues& pll, const NumberLocale& locale) {
+    return "Fosc = " + formatNumber(foscReadoutGHz(pll), locale) + " GHz ";
 }
 
 int bandwidthCodeForSerial(std::string_view serial) {

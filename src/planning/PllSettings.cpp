@@ -28,38 +28,49 @@ std::uint32_t read24(std::span<const std::uint8_t, kPllSettingsSize> bytes, std:
     return bytes[at] | (std::uint32_t{bytes[at + 1]} << 8) | (std::uint32_t{bytes[at + 2]} << 16);
 }
 
-std::optional<std::uint8_t> toByte(double value) {
-    if (!(value >= 0 && value <= 255))
-        return std::nullopt;
-    return static_cast<std::uint8_t>(value);
-}
-
 // Writes a record being encoded, remembering the first field that does not fit.
 class RecordWriter {
 public:
     explicit RecordWriter(PllEncoding& encoding) : encoding_(encoding) {}
 
-    void put24(std::size_t at, double value, const char* box) {
-        const double high = std::floor(value / 65536);
-        const double middle = std::floor((value - high * 65536) / 256);
-        const double low = roundHalfEven(value - high * 65536 - middle * 256);
-        put(at, low, box);
-        put(at + 1, middle, box);
-        put(at + 2, high, box);
+    void put24(std::size_t at, double value, PllField field) {
+        constexpr double kLargest24 = 0xFFFFFF;
+        const double whole = roundHalfEven(value);
+        if (!fits(whole, kLargest24, field))
+            return;
+        const auto v = static_cast<std::uint32_t>(whole);
+        encoding_.bytes[at] = static_cast<std::uint8_t>(v & 0xFF);
+        encoding_.bytes[at + 1] = static_cast<std::uint8_t>((v >> 8) & 0xFF);
+        encoding_.bytes[at + 2] = static_cast<std::uint8_t>(v >> 16);
     }
 
-    void putByte(std::size_t at, double value, const char* box) {
-        put(at, roundHalfEven(value), box);
+    void putByte(std::size_t at, double value, PllField field) {
+        constexpr double kLargestByte = 0xFF;
+        const double whole = roundHalfEven(value);
+        if (fits(whole, kLargestByte, field))
+            encoding_.bytes[at] = static_cast<std::uint8_t>(whole);
+    }
+
+    void putPhase(std::size_t at, int index) {
+        if (index < 0)
+            refuse({PllField::PhaseIndex, PllRule::NothingSelected});
+        else
+            putByte(at, index, PllField::PhaseIndex);
     }
 
 private:
-    void put(std::size_t at, double value, const char* box) {
-        if (!encoding_.refusedField.empty())
-            return;
-        if (const auto byte = toByte(value))
-            encoding_.bytes[at] = *byte;
-        else
-            encoding_.refusedField = box;
+    bool fits(double whole, double largest, PllField field) {
+        if (encoding_.refusal)
+            return false;
+        if (whole >= 0 && whole <= largest)
+            return true;
+        refuse({field, PllRule::OutOfRange});
+        return false;
+    }
+
+    void refuse(PllRefusal refusal) {
+        if (!encoding_.refusal)
+            encoding_.refusal = refusal;
     }
 
     PllEncoding& encoding_;
@@ -81,20 +92,25 @@ PllSettings decodePllSettings(std::span<const std::uint8_t, kPllSettingsSize> by
     return settings;
 }
 
+PllBoxValues pllValuesOf(const PllSettings& s) {
+    return {double(s.gps), double(s.n31), double(s.n2hs),  double(s.n2ls), double(s.n1hs),
+            double(s.nc1ls), double(s.nc2ls), s.phaseIndex, double(s.bw)};
+}
+
 PllEncoding encodePllSettings(const PllBoxValues& values) {
     PllEncoding encoding;
     RecordWriter writer(encoding);
-    writer.put24(kGps, values.gps, "GPS");
-    writer.put24(kN31, values.n31 - kLowSpeedOffset, "N31");
-    writer.putByte(kN2Hs, values.n2hs - kHighSpeedOffset, "N2_HS");
-    writer.put24(kN2Ls, values.n2ls - kLowSpeedOffset, "N2_LS");
-    writer.putByte(kN1Hs, values.n1hs - kHighSpeedOffset, "N1_HS");
-    writer.put24(kNc1Ls, values.nc1ls - kLowSpeedOffset, "NC1_LS");
-    writer.put24(kNc2Ls, values.nc2ls - kLowSpeedOffset, "NC2_LS");
-    writer.putByte(kPhase, values.phaseIndex, "PhaseBox");
-    writer.putByte(kBw, values.bw, "BW");
+    writer.put24(kGps, values.gps, PllField::GPS);
+    writer.put24(kN31, values.n31 - kLowSpeedOffset, PllField::N31);
+    writer.putByte(kN2Hs, values.n2hs - kHighSpeedOffset, PllField::N2_HS);
+    writer.put24(kN2Ls, values.n2ls - kLowSpeedOffset, PllField::N2_LS);
+    writer.putByte(kN1Hs, values.n1hs - kHighSpeedOffset, PllField::N1_HS);
+    writer.put24(kNc1Ls, values.nc1ls - kLowSpeedOffset, PllField::NC1_LS);
+    writer.put24(kNc2Ls, values.nc2ls - kLowSpeedOffset, PllField::NC2_LS);
+    writer.putPhase(kPhase, values.phaseIndex);
+    writer.putByte(kBw, values.bw, PllField::BW);
     // A refused record carries no bytes at all, so none of it can reach the device by mistake.
-    if (!encoding.refusedField.empty())
+    if (encoding.refusal)
         encoding.bytes.fill(0);
     return encoding;
 }

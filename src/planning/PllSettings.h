@@ -3,8 +3,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
-#include <string>
 
 namespace tarnwell {
 
@@ -41,16 +41,35 @@ struct PllBoxValues {
     double bw = 0;
 };
 
-struct PllEncoding {
-    PllSettingsBytes bytes{};
-    // Empty when every field fits; otherwise the box name whose value does not fit its field.
-    std::string refusedField;
-    explicit operator bool() const { return refusedField.empty(); }
+// The values a record holds, as numbers: what a clock was sent or reports.
+PllBoxValues pllValuesOf(const PllSettings& settings);
+
+// The fields of the record, in record order.
+enum class PllField { GPS, N31, N2_HS, N2_LS, N1_HS, NC1_LS, NC2_LS, PhaseIndex, BW };
+
+// Why a value cannot be encoded.
+enum class PllRule {
+    OutOfRange,       // not a number, or outside its field once rounded
+    NothingSelected,  // a phase index below 0: no entry of the phase list is selected
 };
 
-// 24-bit fields: high = floor(v / 65536), middle = floor((v - high x 65536) / 256), low = the rest
-// rounded half to even; bytes: v rounded half to even. A field that would come out of 0..255 in any
-// byte refuses the whole record rather than send a wrong byte.
-PllEncoding encodePllSettings(const PllBoxValues& values);
+struct PllRefusal {
+    PllField field;
+    PllRule rule;
+    friend bool operator==(const PllRefusal&, const PllRefusal&) = default;
+};
+
+struct PllEncoding {
+    PllSettingsBytes bytes{};
+    std::optional<PllRefusal> refusal;  // the first field, in record order, that cannot be sent
+    explicit operator bool() const { return !refusal; }
+};
+
+// Every value is rounded half to even (less its offset), then stored: 24-bit fields little-endian,
+// the others as one byte. For a value whose bytes the rounding leaves alone this is the byte-wise
+// rule (high = floor(v / 65536), middle, then the low rest rounded); a fraction whose low byte
+// would round up to 256 carries into the middle byte instead of being lost. A value that does not
+// fit its field refuses the whole record, which then holds no bytes, rather than send a wrong one.
+[[nodiscard]] PllEncoding encodePllSettings(const PllBoxValues& values);
 
 }  // namespace tarnwell

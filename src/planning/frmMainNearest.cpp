@@ -47,13 +47,13 @@ private:
     Clock::time_point lastYield_ = Clock::now();
 };
 
-QString withDecimalPoint(QString text, NumberLocale locale) {
+QString withDecimalPoint(QString text, const NumberLocale& locale) {
     return text.replace(QLatin1Char('.'), QLatin1Char(locale.decimalPoint));
 }
 
 // Fixed notation to `digits` significant digits without trailing zeros: errors of a few
 // millionths read better as 0.0000452 than in exponent form.
-QString significant(double value, int digits, NumberLocale locale, bool withPlus = false) {
+QString significant(double value, int digits, const NumberLocale& locale, bool withPlus = false) {
     if (value == 0)
         return QStringLiteral("0");
     const int decimals =
@@ -71,7 +71,7 @@ QString significant(double value, int digits, NumberLocale locale, bool withPlus
 }
 
 // The exact decimal expansion of a fraction, with enough decimals to show an error of errorHz.
-QString exactDecimal(const Fraction& f, double errorHz, NumberLocale locale) {
+QString exactDecimal(const Fraction& f, double errorHz, const NumberLocale& locale) {
     const int decimals =
         errorHz == 0
             ? 3
@@ -101,20 +101,22 @@ struct NearestOffer {
 
 // The person decides: an exact neighbour is searched and programmed like a typed frequency, the
 // closest setting only fills the boxes, so that nothing reaches the clock before Update.
-void frmMain::offerNearestSettings(double out1Frequency) {
+void frmMain::offerNearestSettings(double out1Frequency, const ExhaustedLoops& end) {
     const QPointer<frmMain> alive(this);
     const bool shownAtStart = isVisible();
     NearestOffer offer;
     if (isSearchableFrequency(out1Frequency)) {
         // Find and Update stay ignored as during the search; closing the window abandons this.
-        SearchRunning = true;
+        searchRunning_ = true;
         const auto ended = qScopeGuard([&] {
             if (alive)
-                SearchRunning = false;
+                searchRunning_ = false;
         });
         Label13->setText(kLookingCaption);
-        YieldGate gate(SearchYieldInterval, [&] { return alive && !(shownAtStart && isHidden()); });
-        offer.exact = findNearestExact(out1Frequency, [&](const SearchProgress&) { return gate(); });
+        YieldGate gate(searchYieldInterval_,
+                       [&] { return alive && !(shownAtStart && isHidden()); });
+        offer.exact =
+            findNearestExact(out1Frequency, [&](const SearchProgress&) { return gate(); });
         offer.cancelled = offer.exact.outcome == SearchOutcome::Cancelled;
         if (!offer.cancelled) {
             offer.closest =
@@ -133,7 +135,8 @@ void frmMain::offerNearestSettings(double out1Frequency) {
                       .arg(numberText(std::ceil(kLowestSearchableFrequency)),
                            numberText(std::floor(kHighestSearchableFrequency)));
     } else if (!offer.cancelled) {
-        const QString reach = significant(kNearestExactReach * 100, 3, Locale) + QStringLiteral("%");
+        const QString reach =
+            significant(kNearestExactReach * 100, 3, locale_) + QStringLiteral("%");
         const auto neighbour = [&](const QString& side, const std::optional<ExactNeighbour>& n) {
             details += QStringLiteral("\nNearest %1 with an exact setting: ").arg(side);
             if (!n) {
@@ -142,8 +145,8 @@ void frmMain::offerNearestSettings(double out1Frequency) {
             }
             const double g = n->frequency;
             details += QStringLiteral("%1 Hz (%2 Hz, %3 ppm)")
-                           .arg(numberText(g), significant(n->distanceHz, 9, Locale, true),
-                                significant(n->distancePpm, 3, Locale, true));
+                           .arg(numberText(g), significant(n->distanceHz, 9, locale_, true),
+                                significant(n->distancePpm, 3, locale_, true));
             choices << QStringLiteral("Use %1 Hz").arg(numberText(g));
             actions.emplace_back([this, g] {
                 Out1Freq->setText(numberText(g));
@@ -156,12 +159,13 @@ void frmMain::offerNearestSettings(double out1Frequency) {
         if (offer.closest.setting) {
             const ClosestSetting s = *offer.closest.setting;
             const DividerPlan& p = s.plan;
-            details += QStringLiteral("\n\nClosest setting: %1 Hz (%2/%3 Hz), off by %4 Hz (%5 ppb)")
-                           .arg(exactDecimal(s.out1, s.errorHz, Locale))
-                           .arg(s.out1.numerator)
-                           .arg(s.out1.denominator)
-                           .arg(significant(s.errorHz, 3, Locale, true),
-                                significant(s.errorPpb, 3, Locale, true));
+            details +=
+                QStringLiteral("\n\nClosest setting: %1 Hz (%2/%3 Hz), off by %4 Hz (%5 ppb)")
+                    .arg(exactDecimal(s.out1, s.errorHz, locale_))
+                    .arg(s.out1.numerator)
+                    .arg(s.out1.denominator)
+                    .arg(significant(s.errorHz, 3, locale_, true),
+                         significant(s.errorPpb, 3, locale_, true));
             details += QStringLiteral(
                            "\nGPS %1, N31 %2, N2_HS %3, N2_LS %4, N1_HS %5, NC1_LS %6, NC2_LS %6")
                            .arg(p.reference)
@@ -172,8 +176,8 @@ void frmMain::offerNearestSettings(double out1Frequency) {
                            .arg(p.nc);
             choices << QStringLiteral("Fill in the closest setting");
             actions.emplace_back([this, s] {
-                const double made = static_cast<double>(s.out1.numerator) /
-                                    static_cast<double>(s.out1.denominator);
+                const double made =
+                    static_cast<double>(s.out1.numerator) / static_cast<double>(s.out1.denominator);
                 Out1Freq->setText(numberText(made));
                 showFoundSetting(s.plan, made);
             });
@@ -192,18 +196,18 @@ void frmMain::offerNearestSettings(double out1Frequency) {
         QString details;
         QStringList choices;
         int answer = -1;
-    } question{offer.cancelled ? ChoiceBox{} : AskChoice, details, choices};
+    } question{offer.cancelled ? ChoiceBox{} : askChoice_, details, choices};
     WarningBox plain = std::exchange(
-        ShowWarning, [q = &question](QWidget& parent, const QString& title, const QString& text) {
+        showWarning_, [q = &question](QWidget& parent, const QString& title, const QString& text) {
             if (q->ask)
                 q->answer = q->ask(parent, title, text + q->details, q->choices);
         });
     {
         const auto restore = qScopeGuard([&] {
             if (alive)
-                ShowWarning = std::move(plain);
+                showWarning_ = std::move(plain);
         });
-        showSearchFailure();
+        showSearchFailure(end);
     }
     if (alive && question.answer >= 0 && question.answer < static_cast<int>(actions.size()))
         actions[static_cast<std::size_t>(question.answer)]();
@@ -217,20 +221,21 @@ frmMain::ChoiceBox frmMain::defaultChoiceBox(const WarningBox& injectedWarning) 
             return -1;
         };
     }
-    return [](QWidget& parent, const QString& title, const QString& text,
-              const QStringList& choices) {
-        QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::NoButton, &parent);
-        std::vector<QAbstractButton*> buttons;
-        for (const QString& choice : choices)
-            buttons.push_back(box.addButton(choice, QMessageBox::AcceptRole));
-        // Enter and Escape take no choice: programming a clock needs a deliberate click.
-        QPushButton* close = box.addButton(choices.isEmpty() ? QMessageBox::Ok : QMessageBox::Close);
-        box.setDefaultButton(close);
-        box.setEscapeButton(close);
-        box.exec();
-        const auto taken = std::find(buttons.begin(), buttons.end(), box.clickedButton());
-        return taken == buttons.end() ? -1 : static_cast<int>(taken - buttons.begin());
-    };
+    return
+        [](QWidget& parent, const QString& title, const QString& text, const QStringList& choices) {
+            QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::NoButton, &parent);
+            std::vector<QAbstractButton*> buttons;
+            for (const QString& choice : choices)
+                buttons.push_back(box.addButton(choice, QMessageBox::AcceptRole));
+            // Enter and Escape take no choice: programming a clock needs a deliberate click.
+            QPushButton* close =
+                box.addButton(choices.isEmpty() ? QMessageBox::Ok : QMessageBox::Close);
+            box.setDefaultButton(close);
+            box.setEscapeButton(close);
+            box.exec();
+            const auto taken = std::find(buttons.begin(), buttons.end(), box.clickedButton());
+            return taken == buttons.end() ? -1 : static_cast<int>(taken - buttons.begin());
+        };
 }
 
 }  // namespace tarnwell

@@ -13,7 +13,7 @@ void frmMain::showOut2Entries(const std::vector<std::string>& texts) {
 }
 
 void frmMain::fillOut2(const std::vector<std::string>& texts, int firstValueIndex) {
-    Out2FirstShown = firstValueIndex;
+    out2FirstShown_ = firstValueIndex;
     replaceItems(OUT2, latin1Texts(texts));
 }
 
@@ -26,7 +26,7 @@ void frmMain::selectOut2ByRule() {
         return;
     }
     // Measured from the first value shown, so a later page maps dividers as page 0 does.
-    OUT2->setCurrentIndex(out2SelectionIndex(*nc2 - 2.0 * Out2FirstShown, OUT2->count()));
+    OUT2->setCurrentIndex(out2SelectionIndex(*nc2 - 2.0 * out2FirstShown_, OUT2->count()));
 }
 
 }  // namespace tarnwell

@@ -38,7 +38,7 @@ void frmMain::ShowOut2Choices(double out1Frequency, int nc) {
     Out2ValueCount = lastIndex + 1;
     Out2PageCount = out2PageCount(lastIndex);
     if (Out2PageCount == 1) {
-        fillOut2(out2Texts(out1Frequency, nc, 0, Out2ValueCount, Locale), 0);
+        fillOut2(out2Texts(out1Frequency, nc, 0, Out2ValueCount, locale_), 0);
     } else {
         Out2Values.reserve(static_cast<std::size_t>(Out2ValueCount));
         for (int i = 0; i <= lastIndex; ++i)
@@ -72,7 +72,7 @@ void frmMain::showOut2Page() {
     std::vector<std::string> texts;
     texts.reserve(static_cast<std::size_t>(range.count));
     for (int i = range.first; i < range.first + range.count; ++i)
-        texts.push_back(formatNumber(Out2Values[static_cast<std::size_t>(i)], Locale));
+        texts.push_back(formatNumber(Out2Values[static_cast<std::size_t>(i)], locale_));
     BtnPrev->setVisible(Out2Page > 0);
     BtnNxt->setVisible(Out2Page + 1 < Out2PageCount);
     fillOut2(texts, range.first);

@@ -21,7 +21,7 @@ void frmMain::UpdatePhaseBox() {
 }
 
 void frmMain::FillPhaseBox() {
-    replaceItems(PhaseBox, latin1Texts(phaseEntries(NC1_LS->text().toStdString(), Locale)));
+    replaceItems(PhaseBox, latin1Texts(phaseEntries(NC1_LS->text().toStdString(), locale_)));
     PhaseBox->setCurrentIndex(0);
 }
 
@@ -36,8 +36,12 @@ void frmMain::showReadouts() {
         Fosclbl->clear();
         return;
     }
-    F3lbl->setText(latin1Text(f3Caption(*gps, *n31, Locale)));
-    Fosclbl->setText(latin1Text(foscCaption(*gps, *n31, *n2hs, *n2ls, Locale)));
+    showReadouts({.gps = *gps, .n31 = *n31, .n2hs = *n2hs, .n2ls = *n2ls});
+}
+
+void frmMain::showReadouts(const PllBoxValues& pll) {
+    F3lbl->setText(latin1Text(f3Caption(pll, locale_)));
+    Fosclbl->setText(latin1Text(foscCaption(pll, locale_)));
 }
 
 }  // namespace tarnwell

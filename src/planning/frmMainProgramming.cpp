@@ -1,8 +1,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-#include <string_view>
-
 #include "app/QtText.h"
 #include "app/frmMain.h"
 #include "planning/PllModel.h"
@@ -12,19 +10,32 @@ namespace tarnwell {
 
 namespace {
 
-QString refusalText(std::string_view field) {
-    if (field == "BW")
-        return QStringLiteral("BW must be a number from 0 to 255.");
-    if (field == "PhaseBox")
-        return QStringLiteral("Pick a phase shift first; Find fills an empty phase list.");
-    return latin1Text(field) + QStringLiteral(" must be a whole number.");
+QString notANumberText(const QLineEdit* box) {
+    return box->objectName() + QStringLiteral(" must be a number.");
 }
 
 }  // namespace
 
+// A refused record, told in the words of the window's controls.
+QString frmMain::refusalText(const PllRefusal& refusal) const {
+    if (refusal.rule == PllRule::NothingSelected)
+        return QStringLiteral("Pick a phase shift first; Find fills an empty phase list.");
+    switch (refusal.field) {
+        case PllField::BW:
+            return QStringLiteral("BW must be a number from 0 to 255.");
+        case PllField::PhaseIndex:
+            return QStringLiteral("The phase list has more entries than the clock can take.");
+        default:
+            break;
+    }
+    // The clamp keeps the dividers far inside their fields; only a damaged box gets here.
+    const QLineEdit* box = pllBoxes()[static_cast<std::size_t>(refusal.field)];
+    return box->objectName() + QStringLiteral(" is too large or too small for the clock.");
+}
+
 void frmMain::SetFreq_Click() {
     // While a search runs, the boxes show its loop values rather than a setting.
-    if (SearchRunning || !commandGateOpen())
+    if (searchRunning_ || !commandGateOpen())
         return;
     ClampDividers();
     // The second copy is read from the controls again, so it carries the phase entry as the
@@ -33,9 +44,10 @@ void frmMain::SetFreq_Click() {
         const std::optional<PllSettingsBytes> settings = pllSettingsFromControls();
         if (!settings)
             return;
-        sendCommand(
+        // A failed send is not told (the next configuration read shows the clock's state).
+        (void)sendCommand(
             [&settings](std::size_t length) { return setFrequencyReport(*settings, length); });
-        showProgrammedFrequencies();
+        showProgrammedFrequencies(decodePllSettings(*settings));
     }
 }
 
@@ -44,7 +56,7 @@ void frmMain::ClampDividers() {
     PllBoxTexts texts;
     for (std::size_t i = 0; i < boxes.size(); ++i)
         texts[i] = boxes[i]->text().toStdString();
-    clampDividers(texts, Locale);
+    clampDividers(texts, locale_);
     // Only corrected boxes are written: the rest keep their text exactly as typed.
     for (std::size_t i = 0; i < boxes.size(); ++i) {
         const QString clamped = QString::fromStdString(texts[i]);
@@ -64,7 +76,7 @@ std::optional<PllSettingsBytes> frmMain::pllSettingsFromControls() {
     for (std::size_t i = 0; i < boxes.size(); ++i) {
         const std::optional<double> value = boxNumber(boxes[i]);
         if (!value) {
-            ShowWarning(*this, QStringLiteral("Update"), refusalText(kDividerLimits[i].name));
+            showWarning_(*this, QStringLiteral("Update"), notANumberText(boxes[i]));
             return std::nullopt;
         }
         v[i] = *value;
@@ -76,21 +88,21 @@ std::optional<PllSettingsBytes> frmMain::pllSettingsFromControls() {
                            at(PllBox::N1_HS), at(PllBox::NC1_LS), at(PllBox::NC2_LS),
                            PhaseBox->currentIndex(), boxNumber(BW).value_or(-1)});
     if (!encoding) {
-        ShowWarning(*this, QStringLiteral("Update"), refusalText(encoding.refusedField));
+        showWarning_(*this, QStringLiteral("Update"), refusalText(*encoding.refusal));
         return std::nullopt;
     }
     return encoding.bytes;
 }
 
-// Output 1, F3 and Fosc of the boxes just programmed, which all hold numbers.
-void frmMain::showProgrammedFrequencies() {
-    const auto box = [this](QLineEdit* b) { return boxNumber(b).value_or(0); };
-    const QString out1 = numberText(
-        output1Frequency(box(GPS), box(N31), box(N2_LS), box(N2_HS), box(N1_HS), box(NC1_LS)));
+// Output 1, F3 and Fosc of the record just sent: a hand-typed fraction went out rounded, and the
+// readouts say what the clock has, not what the box holds.
+void frmMain::showProgrammedFrequencies(const PllSettings& sent) {
+    const PllBoxValues pll = pllValuesOf(sent);
+    const QString out1 = numberText(output1Frequency(pll));
     // Only a changed text raises Out1Freq's handler, which rebuilds the phase list.
     if (Out1Freq->text() != out1)
         Out1Freq->setText(out1);
-    showReadouts();
+    showReadouts(pll);
 }
 
 }  // namespace tarnwell

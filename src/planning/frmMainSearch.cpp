@@ -20,10 +20,10 @@ namespace tarnwell {
 namespace {
 
 const QString kUpdateCaption = QStringLiteral("Update");
+constexpr int kLastN2Hs = 4;  // where the N2_HS loop ends
 
 struct YieldingSearch {
     SearchResult result;
-    std::optional<SearchProgress> lastProgress;
 };
 
 // Runs the search and lets the window's events through whenever `interval` has passed since they
@@ -35,7 +35,6 @@ YieldingSearch searchYieldingEvery(double out1Frequency, std::chrono::millisecon
     YieldingSearch search;
     Clock::time_point lastYield = Clock::now();
     search.result = findDividers(out1Frequency, [&](const SearchProgress& at) {
-        search.lastProgress = at;
         if (Clock::now() - lastYield < interval)
             return true;
         show(at);
@@ -51,12 +50,15 @@ YieldingSearch searchYieldingEvery(double out1Frequency, std::chrono::millisecon
 // "Not found" message like any other frequency without an exact setting.
 constexpr double kLowestAcceptedFrequency = 1.0;
 
-QString out1FrequencyHint(NumberLocale locale) {
+QString out1FrequencyHint(const NumberLocale& locale) {
+    constexpr double kExampleFrequency = 10000000;
     return QStringLiteral(
-               "Type the output 1 frequency in Hz, a number of at least 1. The clock reaches %1 "
-               "to %2 Hz.")
-        .arg(latin1Text(formatNumber(std::ceil(kLowestSearchableFrequency), locale)),
-             latin1Text(formatNumber(std::floor(kHighestSearchableFrequency), locale)));
+               "Type the output 1 frequency in Hz, a number of at least 1, for example %1. The "
+               "clock reaches %2 to %3 Hz.")
+        .arg(
+            QString::fromStdString(formatGrouped(kExampleFrequency, locale)),
+            QString::fromStdString(formatGrouped(std::ceil(kLowestSearchableFrequency), locale)),
+            QString::fromStdString(formatGrouped(std::floor(kHighestSearchableFrequency), locale)));
 }
 
 }  // namespace
@@ -64,11 +66,11 @@ QString out1FrequencyHint(NumberLocale locale) {
 // One search at a time: a press of Find while the search runs (it lets events through) is
 // ignored, and the running search goes on to program what it finds.
 void frmMain::FindFreq_Click() {
-    if (SearchRunning)
+    if (searchRunning_)
         return;
     const std::optional<double> wanted = boxNumber(Out1Freq);
     if (!wanted || !(*wanted >= kLowestAcceptedFrequency)) {
-        ShowWarning(*this, QStringLiteral("Find"), out1FrequencyHint(Locale));
+        showWarning_(*this, QStringLiteral("Find"), out1FrequencyHint(locale_));
         return;
     }
 
@@ -81,13 +83,13 @@ void frmMain::FindFreq_Click() {
     const bool shownAtStart = isVisible();
     YieldingSearch search;
     {
-        SearchRunning = true;
+        searchRunning_ = true;
         const auto searchEnded = qScopeGuard([&] {
             if (alive)
-                SearchRunning = false;
+                searchRunning_ = false;
         });
         search = searchYieldingEvery(
-            *wanted, SearchYieldInterval,
+            *wanted, searchYieldInterval_,
             [this](const SearchProgress& at) { showSearchProgress(at); },
             [&] { return alive && !(shownAtStart && isHidden()); });
     }
@@ -100,9 +102,7 @@ void frmMain::FindFreq_Click() {
             SetFreq_Click();
             break;
         case SearchOutcome::NotFound:
-            if (search.lastProgress)
-                showSearchProgress(*search.lastProgress);
-            offerNearestSettings(*wanted);
+            offerNearestSettings(*wanted, *search.result.exhausted);
             break;
         case SearchOutcome::Cancelled:  // the window was closed: nobody waits for a result
             SetFreq->setText(kUpdateCaption);
@@ -139,12 +139,18 @@ void frmMain::showFoundSetting(const DividerPlan& plan, double out1Frequency) {
     Label13->clear();
 }
 
-// The boxes keep the last values the search showed.
-void frmMain::showSearchFailure() {
+// The boxes keep the last values the loops would have written.
+void frmMain::showSearchFailure(const ExhaustedLoops& end) {
+    setBoxNumber(N1_HS, end.n1hs);
+    if (end.nc) {
+        setBoxNumber(NC1_LS, *end.nc);
+        setBoxNumber(NC2_LS, *end.nc);
+        setBoxNumber(N2_HS, kLastN2Hs);
+    }
     SetFreq->setEnabled(false);
     SetFreq->setText(kUpdateCaption);
     Label13->setText(QStringLiteral("Not Found"));
-    ShowWarning(
+    showWarning_(
         *this, QStringLiteral("Not found"),
         QStringLiteral("Failed to find settings for ") + Out1Freq->text() + QStringLiteral(" Hz"));
 }

@@ -28,7 +28,7 @@ void frmMain::ReadDeviceConfig() {
     Identify1On = false;
     Identify2On = false;
     resetDeviceControls();
-    if (!DeviceOpen || !Device)
+    if (!DeviceOpen || !device_)
         return;
 
     showIdentity();
@@ -67,10 +67,10 @@ void frmMain::resetDeviceControls() {
 // A string that cannot be read leaves its label empty; the firmware version is shown with the
 // manufacturer.
 void frmMain::showIdentity() {
-    const ClockIdentity identity = readIdentity(*Device, WaitForDevice);
+    const ClockIdentity identity = readIdentity(*device_, waitForDevice_);
     if (identity.manufacturer) {
         lblManuf->setText(QStringLiteral(" ") + latin1Text(*identity.manufacturer));
-        lblVersion->setText(latin1Text(firmwareVersionText(DeviceInfo.releaseNumber)));
+        lblVersion->setText(latin1Text(firmwareVersionText(deviceInfo_.releaseNumber)));
     }
     LastApiResult = identity.product.has_value();
     if (identity.product)
@@ -90,7 +90,7 @@ void frmMain::enableDeviceControls() {
 // Shows nothing when the report cannot be read or is too short to hold the configuration.
 void frmMain::showConfiguration() {
     const std::optional<DeviceConfiguration> configuration =
-        readConfiguration(*Device, WaitForDevice);
+        readConfiguration(*device_, waitForDevice_);
     LastApiResult = configuration.has_value();
     if (!configuration)
         return;
@@ -110,14 +110,13 @@ void frmMain::showConfiguration() {
     FillPhaseBox();
     BW->setText(QString::number(pll.bw));
 
-    setBoxNumber(Out1Freq,
-                 output1Frequency(pll.gps, pll.n31, pll.n2ls, pll.n2hs, pll.n1hs, pll.nc1ls));
+    setBoxNumber(Out1Freq, output1Frequency(pllValuesOf(pll)));
     showReadouts();
 
     // Built from the output-1 text as shown, so the entry equal to output 1 reads the same.
     const double out1 = boxNumber(Out1Freq).value_or(0);
     const int lastIndex = out2ReadbackLastIndex(pll.nc2ls);
-    showOut2Entries(out2Texts(out1, pll.nc1ls, 0, lastIndex + 1, Locale));
+    showOut2Entries(out2Texts(out1, pll.nc1ls, 0, lastIndex + 1, locale_));
     OUT2->setEnabled(true);
 
     // After both list rebuilds, which select the first phase entry.

@@ -20,8 +20,10 @@ protected:
 TEST_F(DeviceCommandsTest, SleepSendsItsFixedBytesEachTime) {
     VirtualClock& clock = addClock(u"A");
     start();
+    const std::size_t waitsAtStart = waits.size();
     control<QPushButton>("Sleep_cmd")->click();
     control<QPushButton>("Sleep_cmd")->click();
+    EXPECT_EQ(waits.size(), waitsAtStart);  // no configuration read follows
     const ReportBytes sleep = commandReport(
         CommandCode::CmdSleep,
         {0x32, 0x00, 0x80, 0x96, 0x98, 0x00, 0x80, 0x96, 0x98, 0x00, 0x00, 0x00, 0x00, 0x00, 0x41});
@@ -33,6 +35,7 @@ TEST_F(DeviceCommandsTest, RegisterWriteSendsTwoRoundedBytes) {
     VirtualClock& clock = addClock(u"A");
     start();
     const QString shownBefore = text("Out1Freq");
+    const std::size_t waitsAtStart = waits.size();
     writeRegister("25", "160");
     writeRegister("255", "0");
     writeRegister("1", "12.5");
@@ -46,6 +49,7 @@ TEST_F(DeviceCommandsTest, RegisterWriteSendsTwoRoundedBytes) {
     EXPECT_TRUE(warnings.empty());
     EXPECT_EQ(text("Out1Freq"), shownBefore);
     EXPECT_EQ(text("REG") + "/" + text("DATA"), "2/13.5");
+    EXPECT_EQ(waits.size(), waitsAtStart);  // no configuration read follows
 }
 
 TEST_F(DeviceCommandsTest, RegisterWriteRefusesTextThatIsNotAByte) {
@@ -55,9 +59,9 @@ TEST_F(DeviceCommandsTest, RegisterWriteRefusesTextThatIsNotAByte) {
         const char* reg;
         const char* data;
         const char* box;
-    } cases[] = {{"", "1", "REG"},      {"x", "1", "REG"},    {"256", "1", "REG"},
-                 {"-1", "1", "REG"},    {"1", "", "DATA"},    {"1", "255.5", "DATA"},
-                 {"1", "0x10", "DATA"}, {"bad", "bad", "REG"}};
+    } cases[] = {{"", "1", "Register"},      {"x", "1", "Register"}, {"256", "1", "Register"},
+                 {"-1", "1", "Register"},    {"1", "", "Value"},     {"1", "255.5", "Value"},
+                 {"1", "0x10", "Value"},     {"bad", "bad", "Register"}};
     for (const auto& c : cases) {
         warnings.clear();
         writeRegister(c.reg, c.data);

@@ -1,4 +1,5 @@
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QTimer>
 
@@ -98,20 +99,30 @@ TEST_F(FindTest, NoSolutionWarnsAndSendsNothing) {
         EXPECT_EQ(text("SetFreq"), "Update");
         EXPECT_FALSE(enabled("SetFreq"));
         EXPECT_FALSE(window().searchRunning());
+        // Where the loops would have ended: N1_HS 4, and the last NC loop's end with N2_HS 4
+        // (1234567.891 Hz); the others run no NC loop and leave those as they were.
+        EXPECT_EQ((QStringList{text("N1_HS"), text("NC1_LS"), text("NC2_LS"), text("N2_HS")}),
+                  (QStringList{"4", "1316", "1316", "4"}))
+            << wanted;
     }
     EXPECT_TRUE(clock.receivedReports().empty());
 }
 
 TEST_F(FindTest, BadOutput1TextIsExplainedAndNothingChanges) {
     VirtualClock& clock = addClock(u"A");
+    // The hint's numbers are written as the person's locale groups them.
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     start();
+    QLocale::setDefault(saved);
     const QStringList before = settingBoxes() << items("OUT2") << items("PhaseBox");
     for (const char* bad : {"", "ten", "0", "-10000000", "0.5", "1E-300"}) {
         warnings.clear();
         find(bad);
         EXPECT_EQ(warnings,
                   std::vector<QString>{"Find: Type the output 1 frequency in Hz, a number of at "
-                                       "least 1. The clock reaches 365 to 812500000 Hz."})
+                                       "least 1, for example 10.000.000. The clock reaches 365 "
+                                       "to 812.500.000 Hz."})
             << bad;
         EXPECT_EQ(settingBoxes() << items("OUT2") << items("PhaseBox"), before) << bad;
         EXPECT_EQ(text("SetFreq"), "Update");

@@ -1,15 +1,48 @@
+#include <QEvent>
 #include <QFont>
 #include <QGroupBox>
 #include <QPalette>
 #include <QTimer>
 
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "WindowFixture.h"
 #include "app/Twips.h"
+#include "sim/ForwardingBackend.h"
 
 namespace tarnwell::testing {
 namespace {
 
 using InventoryTest = WindowFixture;
+
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+// Notes how often the window was painted whenever it looks for clocks.
+class PaintsAtEnumeration : public ForwardingBackend {
+public:
+    using ForwardingBackend::ForwardingBackend;
+    PaintCounter counter;
+    std::vector<int> paintsSeen;
+    std::vector<HidDeviceInfo> enumerate(std::uint16_t vendorId, std::uint16_t productId) override {
+        paintsSeen.push_back(counter.paints);
+        return ForwardingBackend::enumerate(vendorId, productId);
+    }
+
+protected:
+    std::unique_ptr<HidDevice> wrap(const std::string&, std::unique_ptr<HidDevice> device) override {
+        return device;
+    }
+};
 
 struct Control {
     const char* name;
@@ -76,8 +109,10 @@ constexpr Control kInventory[] = {
 TEST_F(InventoryTest, EveryControlHasItsNameKindCaptionFontAndPlace) {
     EXPECT_EQ(window().windowTitle(), "Tarnwell");
     const double dpi = window().logicalDpiY();
-    EXPECT_EQ(window().size(),
-              QSize(twipsToPixels(4830, window().logicalDpiX()), twipsToPixels(11145, dpi)));
+    // 4830 x 11145 twips at 96 DPI, 15 twips to the pixel.
+    ASSERT_EQ(window().logicalDpiX(), 96);
+    ASSERT_EQ(dpi, 96);
+    EXPECT_EQ(window().size(), QSize(322, 743));
     QRect previous;
     for (const Control& c : kInventory) {
         QWidget* widget = control(c.name);
@@ -124,6 +159,18 @@ TEST_F(InventoryTest, InitialStates) {
     auto* timer = window().findChild<QTimer*>("Timer");
     EXPECT_FALSE(timer->isActive());
     EXPECT_EQ(timer->interval(), 50);
+}
+
+TEST_F(InventoryTest, IsPaintedBeforeItLooksForAClock) {
+    addClock(u"A");
+    PaintsAtEnumeration watching(backend);
+    frmMain shown(
+        watching, [](std::chrono::milliseconds) {},
+        [](QWidget&, const QString&, const QString&) {});
+    shown.installEventFilter(&watching.counter);
+    shown.Form_Load();
+    ASSERT_FALSE(watching.paintsSeen.empty());
+    EXPECT_GT(watching.paintsSeen.front(), 0);
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <string_view>
 
 #include "WindowFixture.h"
 
@@ -15,20 +18,29 @@ TEST_F(OutputsTest, EnableIdentifyAndDriveSendOneFullReportEach) {
     control<QCheckBox>("OUT1EN")->setChecked(false);
     control<QCheckBox>("OUT1EN")->setChecked(true);
     control<QComboBox>("Enc1")->setCurrentIndex(3);
-    for (const char* button : {"OUT1ID", "OUT1ID", "OUT1ID", "OUT2ID", "OUT1ID", "OUT1ID"}) {
+    for (const char* button : {"OUT1ID", "OUT1ID", "OUT1ID", "OUT2ID", "OUT1ID", "OUT1ID",
+                               "OUT2ID", "OUT1ID", "OUT2ID"}) {
         control<QPushButton>(button)->click();
     }
-    EXPECT_EQ(payloadBytes(clock), (std::vector{2, 3, 3, 1, 0, 1, 2, 1, 0}));
+    // Re-picking the entry shown sends again; a pick that changes it sends once.
+    auto* enc1 = control<QComboBox>("Enc1");
+    QCoreApplication::processEvents();  // as before any pick by hand
+    enc1->activated(3);
+    enc1->setCurrentIndex(2);
+    enc1->activated(2);
+    EXPECT_EQ(payloadBytes(clock), (std::vector{2, 3, 3, 1, 0, 1, 2, 1, 0, 2, 1, 2, 3, 2}));
     for (const ReceivedFeatureReport& report : clock.receivedReports()) {
         ASSERT_EQ(report.bytes.size(), 65u);
         EXPECT_EQ(std::count(report.bytes.begin() + 3, report.bytes.end(), 0), 62);
     }
 
-    // A fresh read starts with identification off.
-    control<QPushButton>("OUT2ID")->click();
-    window().ReadDeviceConfig();
-    control<QPushButton>("OUT2ID")->click();
-    EXPECT_EQ(payloadBytes(clock).back(), 2);
+    // A fresh read starts with identification off, for either output.
+    for (const char* button : {"OUT2ID", "OUT1ID"}) {
+        control<QPushButton>(button)->click();
+        window().ReadDeviceConfig();
+        control<QPushButton>(button)->click();
+        EXPECT_EQ(payloadBytes(clock).back(), button == std::string_view("OUT1ID") ? 1 : 2);
+    }
 }
 
 TEST_F(OutputsTest, NothingIsSentWithTheGateShut) {
@@ -57,6 +69,10 @@ TEST_F(OutputsTest, PickingAnOutput2EntryWritesItsDivider) {
     EXPECT_EQ(text("NC2_LS"), "2");
     EXPECT_FALSE(enabled("PhaseBox"));
     control<QComboBox>("OUT2")->setCurrentIndex(2);
+    EXPECT_EQ(text("NC2_LS"), "6");
+    control<QLineEdit>("NC2_LS")->setText("10");
+    QCoreApplication::processEvents();
+    control<QComboBox>("OUT2")->activated(2);  // re-picked: the divider of the entry again
     EXPECT_EQ(text("NC2_LS"), "6");
     EXPECT_TRUE(enabled("PhaseBox"));
     control<QLineEdit>("Out1Freq")->setText("1E8");  // the same frequency, another text

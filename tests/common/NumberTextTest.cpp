@@ -42,6 +42,23 @@ TEST(NumberText, WritesAndReadsTheLocaleDecimalSeparator) {
     EXPECT_EQ(parseNumber("5,28", comma), 5.28);
     EXPECT_FALSE(parseNumber("5.28", comma));
     EXPECT_FALSE(parseNumber("5,28"));
+    // Typed grouping is read in the locale's form only, and never written.
+    const NumberLocale english{'.', ","};
+    const NumberLocale german{',', "."};
+    EXPECT_EQ(parseNumber("10,000,000", english), 10000000.0);
+    EXPECT_EQ(parseNumber("51,234", english), 51234.0);
+    EXPECT_EQ(parseNumber("-1,234.5", english), -1234.5);
+    EXPECT_EQ(parseNumber("10.000.000", german), 10000000.0);
+    EXPECT_EQ(parseNumber("51,234", german), 51.234);
+    EXPECT_EQ(parseNumber("1\u202f000", NumberLocale{',', "\u202f"}), 1000.0);
+    for (const char* text : {"51,23", "1,0000", ",000", "1,,000", "1,000,", "1234,567", "1.5,000"})
+        EXPECT_FALSE(parseNumber(text, english)) << '"' << text << '"';
+    EXPECT_FALSE(parseNumber("10,000,000"));
+    EXPECT_EQ(formatNumber(10000000, english), "10000000");
+    EXPECT_EQ(tarnwell::formatGrouped(10000000, english), "10,000,000");
+    EXPECT_EQ(tarnwell::formatGrouped(10000000, german), "10.000.000");
+    EXPECT_EQ(tarnwell::formatGrouped(-1234.5, english), "-1,234.5");
+    EXPECT_EQ(tarnwell::formatGrouped(123, english), "123");
 }
 
 TEST(NumberText, ReadsDecimalNumbers) {
@@ -67,7 +84,7 @@ TEST(NumberText, ReadsBackWhatItWrites) {
     std::mt19937_64 random(12345);
     std::uniform_real_distribution<double> exponent(-30, 30);
     std::uniform_real_distribution<double> unit(-1, 1);
-    for (const NumberLocale locale : {NumberLocale{'.'}, NumberLocale{','}}) {
+    for (const NumberLocale& locale : {NumberLocale{'.'}, NumberLocale{','}}) {
         for (int n = 0; n < 20000; ++n) {
             const double value = unit(random) * std::pow(10.0, exponent(random));
             const std::string text = formatNumber(value, locale);

@@ -83,6 +83,8 @@ TEST(ReportDescriptor, RefusesMalformedDescriptorsWithAReason) {
         {0x97, 0x01, 0x00},        // four-byte item cut off
         {0xFE, 0x05, 0x10, 0x01},  // long item cut off
         {0xFE, 0x00},              // long item header cut off
+        {0x75, 0x08, 0xFE},        // long item header cut off after other items
+        {0x75, 0x08, 0xFE, 0x00},  // long item tag cut off after other items
         {0xB4},                    // Pop without Push
         {0xC0},                    // End Collection without Collection
         {0xA1, 0x01, 0x81, 0x02},  // collection never closed

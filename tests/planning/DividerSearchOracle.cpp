@@ -43,8 +43,10 @@ bool accepted(const LiteralPass& p, double fosc, double ref, std::int64_t l, std
 }  // namespace
 
 SearchResult enumerateDividersLiterally(double f1) {
+    ExhaustedLoops written;  // what the loops wrote into the boxes
     for (const LiteralPass& p : kLiteralPasses) {
         for (std::int32_t n1 = 11; n1 >= 4; --n1) {
+            written.n1hs = n1;
             double ncLo = 2 * std::floor(p.foscMin / (f1 * n1) / 2 + 0.999);
             if (ncLo < 2)
                 ncLo = 2;
@@ -57,6 +59,7 @@ SearchResult enumerateDividersLiterally(double f1) {
                 continue;
             const auto ncLast = static_cast<std::int32_t>(ncHi);
             for (auto nc = static_cast<std::int32_t>(ncLo); nc <= ncLast; nc += 2) {
+                written.nc = nc;
                 const double fosc = f1 * n1 * nc;
                 for (std::int32_t h = 11; h >= 4; --h) {
                     const double lLo = 2 * std::floor(fosc / (h * p.f3max) / 2 + 0.999);
@@ -83,7 +86,8 @@ SearchResult enumerateDividersLiterally(double f1) {
                                 return {SearchOutcome::Found,
                                         DividerPlan{p.pass, n1, nc, h, static_cast<int>(l),
                                                     static_cast<int>(r),
-                                                    static_cast<std::int64_t>(ref)}};
+                                                    static_cast<std::int64_t>(ref)},
+                                        std::nullopt};
                             }
                         }
                     }
@@ -91,7 +95,9 @@ SearchResult enumerateDividersLiterally(double f1) {
             }
         }
     }
-    return {SearchOutcome::NotFound, std::nullopt};
+    // N1_HS and N2_HS loops always run down to 4.
+    written.n1hs = 4;
+    return {SearchOutcome::NotFound, std::nullopt, written};
 }
 
 }  // namespace tarnwell::reference

@@ -67,6 +67,7 @@ void expectAgreement(const std::string& sweep, const std::vector<double>& freque
         const auto literal = enumerateDividersLiterally(f);
         EXPECT_EQ(fast.outcome, literal.outcome) << exactText(f) << " Hz";
         EXPECT_EQ(fast.plan, literal.plan) << exactText(f) << " Hz";
+        EXPECT_EQ(fast.exhausted, literal.exhausted) << exactText(f) << " Hz";
         if (!literal.plan)
             ++notFound;
         else if (literal.plan->pass == SearchPass::Preferred)
@@ -119,10 +120,17 @@ DividerPlan preferred(int n1, int nc, int h, int l, int r, std::int64_t ref) {
 TEST(DividerSearch, FindsTheKnownSettings) {
     EXPECT_EQ(findDividers(10000000).plan, preferred(11, 48, 11, 512, 5, 4687500));
     EXPECT_EQ(findDividers(25000000).plan, preferred(11, 18, 11, 480, 5, 4687500));
+    EXPECT_EQ(findDividers(100000000).plan, preferred(9, 6, 11, 1152, 11, 4687500));
+    EXPECT_EQ(findDividers(166801717).plan, preferred(5, 6, 4, 22346, 52, 2911155));
     const auto nothing = findDividers(123);
     EXPECT_EQ(nothing.outcome, SearchOutcome::NotFound);
     EXPECT_FALSE(nothing.plan);
-    expectAgreement("known settings", {10000000, 25000000, 123});
+    // One answer with each N2_HS below 11, 4 first: a search that skipped one would disagree.
+    const std::vector<double> belowEleven = {166801717, 136041517, 99171043, 173486427,
+                                             82710443,  57697852,  52226297};
+    for (std::size_t i = 0; i < belowEleven.size(); ++i)
+        EXPECT_EQ(findDividers(belowEleven[i]).plan.value_or(DividerPlan{}).n2hs, int(i) + 4);
+    expectAgreement("known settings", concat({10000000, 25000000, 100000000, 123}, belowEleven));
 }
 
 TEST(DividerSearch, AgreesWithTheLiteralEnumerationOnRoundFrequencies) {
@@ -185,6 +193,9 @@ TEST(DividerSearch, AgreesWithTheLiteralEnumerationWhereNothingIsFound) {
         primes.pop_back();
     for (const double f : primes)
         EXPECT_EQ(findDividers(f).outcome, SearchOutcome::NotFound);
+    // The last NC loop is that of the wide pass's N1_HS 4: up to 2 Int(6.5 GHz / (f x 4) / 2).
+    EXPECT_EQ(findDividers(29999999).exhausted, (tarnwell::ExhaustedLoops{4, 54}));
+    EXPECT_EQ(findDividers(123).exhausted, (tarnwell::ExhaustedLoops{4, std::nullopt}));
     expectAgreement("primes without a setting", primes);
 }
 

@@ -38,7 +38,7 @@ PllEncoding encodeChanged(Change change) {
 template <typename Change>
 std::vector<int> bytesAt(std::size_t first, std::size_t count, Change change) {
     const PllEncoding encoding = encodeChanged(change);
-    EXPECT_TRUE(encoding) << encoding.refusedField;
+    EXPECT_TRUE(encoding);
     return {encoding.bytes.begin() + first, encoding.bytes.begin() + first + count};
 }
 
@@ -61,30 +61,35 @@ TEST(PllSettings, EncodesEachFieldLittleEndianLessItsOffset) {
                 ElementsAre(0xFF, 0x0F));
 }
 
-TEST(PllSettings, RoundsFractionsHalfToEvenOnlyInTheLowByte) {
+TEST(PllSettings, RoundsFractionsHalfToEven) {
     EXPECT_THAT(n31Bytes(2.5), ElementsAre(0x02, 0x00, 0x00));      // 1.5 -> 2
     EXPECT_THAT(n31Bytes(3.5), ElementsAre(0x02, 0x00, 0x00));      // 2.5 -> 2
     EXPECT_THAT(n31Bytes(257.5), ElementsAre(0x00, 0x01, 0x00));    // 256.5 -> 256
     EXPECT_THAT(n31Bytes(65537.3), ElementsAre(0x00, 0x00, 0x01));  // 65536.3 -> 65536
+    // A low byte that rounds up to 256 carries instead of being refused.
+    EXPECT_THAT(n31Bytes(256.5), ElementsAre(0x00, 0x01, 0x00));    // 255.5 -> 256
+    EXPECT_THAT(n31Bytes(65536.7), ElementsAre(0x00, 0x00, 0x01));  // 65535.7 -> 65536
     EXPECT_THAT(bytesAt(18, 1, [](auto& v) { v.bw = 254.5; }), ElementsAre(254));
     EXPECT_THAT(bytesAt(18, 1, [](auto& v) { v.bw = -0.4; }), ElementsAre(0));
 }
 
 TEST(PllSettings, RefusesAValueItsFieldCannotHold) {
-    auto refused = [](auto change) { return encodeChanged(change).refusedField; };
-    // The low byte would round up to 256 under middle and high bytes already fixed.
-    EXPECT_EQ(refused([](auto& v) { v.n31 = 256.5; }), "N31");
-    EXPECT_EQ(refused([](auto& v) { v.n31 = 65536.7; }), "N31");
-    EXPECT_EQ(refused([](auto& v) { v.gps = 16777216; }), "GPS");
-    EXPECT_EQ(refused([](auto& v) { v.gps = std::nan(""); }), "GPS");
-    EXPECT_EQ(refused([](auto& v) { v.n2ls = 0; }), "N2_LS");
-    EXPECT_EQ(refused([](auto& v) { v.nc2ls = INFINITY; }), "NC2_LS");
-    EXPECT_EQ(refused([](auto& v) { v.n1hs = 3; }), "N1_HS");
-    EXPECT_EQ(refused([](auto& v) { v.n2hs = 260; }), "N2_HS");
-    EXPECT_EQ(refused([](auto& v) { v.phaseIndex = -1; }), "PhaseBox");
-    EXPECT_EQ(refused([](auto& v) { v.phaseIndex = 256; }), "PhaseBox");
-    EXPECT_EQ(refused([](auto& v) { v.bw = 255.5; }), "BW");
-    EXPECT_EQ(refused([](auto& v) { v.bw = 300, v.n31 = 0; }), "N31");  // first in record order
+    auto refused = [](auto change) { return encodeChanged(change).refusal; };
+    const auto outOfRange = [](PllField field) {
+        return std::optional<PllRefusal>({field, PllRule::OutOfRange});
+    };
+    EXPECT_EQ(refused([](auto& v) { v.gps = 16777215.5; }), outOfRange(PllField::GPS));
+    EXPECT_EQ(refused([](auto& v) { v.gps = std::nan(""); }), outOfRange(PllField::GPS));
+    EXPECT_EQ(refused([](auto& v) { v.n2ls = 0; }), outOfRange(PllField::N2_LS));
+    EXPECT_EQ(refused([](auto& v) { v.nc2ls = INFINITY; }), outOfRange(PllField::NC2_LS));
+    EXPECT_EQ(refused([](auto& v) { v.n1hs = 3; }), outOfRange(PllField::N1_HS));
+    EXPECT_EQ(refused([](auto& v) { v.n2hs = 260; }), outOfRange(PllField::N2_HS));
+    EXPECT_EQ(refused([](auto& v) { v.phaseIndex = -1; }),
+              (PllRefusal{PllField::PhaseIndex, PllRule::NothingSelected}));
+    EXPECT_EQ(refused([](auto& v) { v.phaseIndex = 256; }), outOfRange(PllField::PhaseIndex));
+    EXPECT_EQ(refused([](auto& v) { v.bw = 255.5; }), outOfRange(PllField::BW));
+    // The first in record order.
+    EXPECT_EQ(refused([](auto& v) { v.bw = 300, v.n31 = 0; }), outOfRange(PllField::N31));
     EXPECT_THAT(bytesAt(0, 3, [](auto& v) { v.gps = 16777215; }), ElementsAre(0xFF, 0xFF, 0xFF));
 }
 
@@ -114,7 +119,7 @@ TEST(PllSettings, DecodesWhatItEncodes) {
         const PllEncoding encoding = encodePllSettings(
             {double(s.gps), double(s.n31), double(s.n2hs), double(s.n2ls), double(s.n1hs),
              double(s.nc1ls), double(s.nc2ls), s.phaseIndex, double(s.bw)});
-        ASSERT_TRUE(encoding) << encoding.refusedField;
+        ASSERT_TRUE(encoding);
         ASSERT_EQ(decodePllSettings(encoding.bytes), s) << trial;
     }
 }

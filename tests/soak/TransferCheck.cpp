@@ -103,11 +103,11 @@ std::optional<FeatureReport> expectedReport(CommandCode code, const FeatureTrans
         case CommandCode::CmdSetFrequency:
             return expectedSetFrequency(transfer, window, locale, problems);
         case CommandCode::CmdWriteRegister: {
-            const RegisterByte reg = registerByteFromText(boxText(window, "REG"), "REG", locale);
-            const RegisterByte data = registerByteFromText(boxText(window, "DATA"), "DATA", locale);
-            if (!reg.value || !data.value)
+            const auto reg = registerByteFromText(boxText(window, "REG"), locale);
+            const auto data = registerByteFromText(boxText(window, "DATA"), locale);
+            if (!reg || !data)
                 return std::nullopt;
-            return writeRegisterReport(*reg.value, *data.value, length);
+            return writeRegisterReport(*reg, *data, length);
         }
         case CommandCode::CmdSleep:
             return sleepReport(length);

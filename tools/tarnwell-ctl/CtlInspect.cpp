@@ -76,8 +76,7 @@ int Run::show() {
 
     // What the window's readback shows for this configuration.
     const PllSettings& pll = configuration->pll;
-    const std::string out1Text = formatNumber(
-        output1Frequency(pll.gps, pll.n31, pll.n2ls, pll.n2hs, pll.n1hs, pll.nc1ls), kDot);
+    const std::string out1Text = formatNumber(output1Frequency(pllValuesOf(pll)), kDot);
     const std::vector<std::string> phases = phaseEntries(formatNumber(pll.nc1ls, kDot), kDot);
     const std::size_t phaseIndex = pll.phaseIndex < phases.size() ? pll.phaseIndex : 0;
     std::optional<std::string> phaseText;
@@ -93,8 +92,8 @@ int Run::show() {
             out2Texts(parseNumber(out1Text, kDot).value_or(0), pll.nc1ls, selected, 1, kDot)[0];
         nc2Shown = out2DividerForIndex(selected);
     }
-    const double f3 = f3Readout(pll.gps, pll.n31);
-    const double fosc = foscReadoutGHz(pll.gps, pll.n31, pll.n2hs, pll.n2ls);
+    const double f3 = f3Readout(pllValuesOf(pll));
+    const double fosc = foscReadoutGHz(pllValuesOf(pll));
     const std::optional<std::string> manufacturer = shown(identity.manufacturer);
     const std::optional<std::string> firmware =
         manufacturer ? std::optional(firmwareText(clock_.info.releaseNumber)) : std::nullopt;

@@ -46,8 +46,8 @@ void Run::addSetting(Json& document, const Setting& setting) const {
         .set("BW", v.bw)
         .set("Out1Freq", *parseNumber(setting.out1Text, kDot))
         .set("OUT2", setting.out2Text ? Json(*parseNumber(*setting.out2Text, kDot)) : Json())
-        .set("F3lbl", f3Readout(v.gps, v.n31))
-        .set("Fosclbl", foscReadoutGHz(v.gps, v.n31, v.n2hs, v.n2ls));
+        .set("F3lbl", f3Readout(pllValuesOf(v)))
+        .set("Fosclbl", foscReadoutGHz(pllValuesOf(v)));
 }
 
 void Run::printSetting(const Setting& setting) const {
@@ -57,8 +57,8 @@ void Run::printSetting(const Setting& setting) const {
          << " phase=" << setting.phaseText.value_or("-") << " (step " << int{v.phaseIndex}
          << ") BW=" << int{v.bw} << '\n'
          << "output 1 " << setting.out1Text << " Hz, output 2 " << setting.out2Text.value_or("-")
-         << " Hz, F3 " << formatNumber(f3Readout(v.gps, v.n31), kDot) << " Hz, Fosc "
-         << formatNumber(foscReadoutGHz(v.gps, v.n31, v.n2hs, v.n2ls), kDot) << " GHz\n";
+         << " Hz, F3 " << formatNumber(f3Readout(pllValuesOf(v)), kDot) << " Hz, Fosc "
+         << formatNumber(foscReadoutGHz(pllValuesOf(v)), kDot) << " GHz\n";
 }
 
 // Command 4, twice, as Update sends it.
@@ -328,7 +328,7 @@ int Run::program() {
     if (!bytes)
         return fail(kExitUsage, "the setting cannot be encoded");
     setting.bytes = *bytes;
-    const double out1 = output1Frequency(v.gps, v.n31, v.n2ls, v.n2hs, v.n1hs, v.nc1ls);
+    const double out1 = output1Frequency(pllValuesOf(v));
     setting.out1Text = formatNumber(out1, kDot);
     // NC2_LS is even here, so it is an entry of the window's output-2 list.
     setting.out2Text = formatNumber(out2Value(out1, v.nc1ls, int(v.nc2ls / 2) - 1), kDot);

@@ -20,7 +20,7 @@
 namespace tarnwell::ctl {
 
 // Command-line numbers use a dot whatever the locale.
-inline constexpr NumberLocale kDot{'.'};
+inline const NumberLocale kDot{'.'};
 // How many of the nearest choices a refusal lists.
 inline constexpr std::size_t kNearestShown = 4;
 inline constexpr std::array<std::string_view, 4> kDriveTexts = {"8mA", "16mA", "24mA", "32mA"};

@@ -24,7 +24,7 @@ std::string number(double v, int significant = 6) {
 
 // The setting's fields as the found line prints them, without the frequency and "found".
 std::string settingFields(const DividerPlan& plan, int bandwidth) {
-    const std::string line = planLine("", SearchResult{SearchOutcome::Found, plan}, bandwidth);
+    const std::string line = planLine("", SearchResult{SearchOutcome::Found, plan, {}}, bandwidth);
     constexpr std::string_view kPrefix = ": found ";
     return line.substr(kPrefix.size());
 }
@@ -117,8 +117,8 @@ std::string nearestText(std::string_view text, double hz, int bandwidth) {
 
 std::string nearestJson(std::span<const std::string_view> texts, std::span<const double> hz,
                         int bandwidth) {
-    std::string out = "{\"bandwidth\":" + std::to_string(bandwidth) + ",\"reach_fraction\":" +
-                      number(kNearestExactReach) + ",\"frequencies\":[";
+    std::string out = "{\"bandwidth\":" + std::to_string(bandwidth) +
+                      ",\"reach_fraction\":" + number(kNearestExactReach) + ",\"frequencies\":[";
     for (std::size_t i = 0; i < texts.size(); ++i) {
         if (i > 0)
             out += ",";
@@ -133,9 +133,10 @@ std::string nearestJson(std::span<const std::string_view> texts, std::span<const
             out += ",\"closest\":";
             if (c.setting) {
                 const ClosestSetting& s = *c.setting;
-                out += "{\"setting\":" + jsonPlan(s.plan) + ",\"out1_numerator\":" +
-                       std::to_string(s.out1.numerator) + ",\"out1_denominator\":" +
-                       std::to_string(s.out1.denominator) + ",\"out1_hz\":\"" + out1Decimal(s) +
+                out += "{\"setting\":" + jsonPlan(s.plan) +
+                       ",\"out1_numerator\":" + std::to_string(s.out1.numerator) +
+                       ",\"out1_denominator\":" + std::to_string(s.out1.denominator) +
+                       ",\"out1_hz\":\"" + out1Decimal(s) +
                        "\",\"error_hz\":" + number(s.errorHz, 17) +
                        ",\"error_ppb\":" + number(s.errorPpb, 17) + "}";
             } else {
@@ -151,31 +152,50 @@ namespace {
 
 const char* limitName(SettingFault f) {
     switch (f) {
-    case SettingFault::ReferenceOutOfRange: return "GPS outside 1..10000000";
-    case SettingFault::N31OutOfRange: return "N31 outside 1..524288";
-    case SettingFault::N2hsOutOfRange: return "N2_HS outside 4..11";
-    case SettingFault::N2lsOutOfRange: return "N2_LS outside 2..1048576";
-    case SettingFault::N2lsOdd: return "N2_LS odd";
-    case SettingFault::N1hsOutOfRange: return "N1_HS outside 4..11";
-    case SettingFault::Nc1lsOutOfRange: return "NC1_LS outside 2..1048576";
-    case SettingFault::Nc1lsOdd: return "NC1_LS odd";
-    case SettingFault::Nc2lsOutOfRange: return "NC2_LS outside 2..1048576";
-    case SettingFault::Nc2lsOdd: return "NC2_LS odd";
+        case SettingFault::ReferenceOutOfRange:
+            return "GPS outside 1..10000000";
+        case SettingFault::N31OutOfRange:
+            return "N31 outside 1..524288";
+        case SettingFault::N2hsOutOfRange:
+            return "N2_HS outside 4..11";
+        case SettingFault::N2lsOutOfRange:
+            return "N2_LS outside 2..1048576";
+        case SettingFault::N2lsOdd:
+            return "N2_LS odd";
+        case SettingFault::N1hsOutOfRange:
+            return "N1_HS outside 4..11";
+        case SettingFault::Nc1lsOutOfRange:
+            return "NC1_LS outside 2..1048576";
+        case SettingFault::Nc1lsOdd:
+            return "NC1_LS odd";
+        case SettingFault::Nc2lsOutOfRange:
+            return "NC2_LS outside 2..1048576";
+        case SettingFault::Nc2lsOdd:
+            return "NC2_LS odd";
     }
     return "?";
 }
 
 const char* windowName(WindowFault f) {
     switch (f) {
-    case WindowFault::F3BelowWindow: return "F3 below window";
-    case WindowFault::F3AboveWindow: return "F3 above window";
-    case WindowFault::FoscBelowWindow: return "Fosc below window";
-    case WindowFault::FoscAboveWindow: return "Fosc above window";
-    case WindowFault::ReferenceNotBelowLimit: return "GPS not below 5000000";
-    case WindowFault::N31AboveLoop: return "N31 above F3/1000";
-    case WindowFault::ReferenceMultipleOf48: return "GPS a multiple of 48";
-    case WindowFault::NcNotMultipleOf3: return "NC1_LS not a multiple of 3";
-    case WindowFault::Nc2DiffersFromNc1: return "NC2_LS differs from NC1_LS";
+        case WindowFault::F3BelowWindow:
+            return "F3 below window";
+        case WindowFault::F3AboveWindow:
+            return "F3 above window";
+        case WindowFault::FoscBelowWindow:
+            return "Fosc below window";
+        case WindowFault::FoscAboveWindow:
+            return "Fosc above window";
+        case WindowFault::ReferenceNotBelowLimit:
+            return "GPS not below 5000000";
+        case WindowFault::N31AboveLoop:
+            return "N31 above F3/1000";
+        case WindowFault::ReferenceMultipleOf48:
+            return "GPS a multiple of 48";
+        case WindowFault::NcNotMultipleOf3:
+            return "NC1_LS not a multiple of 3";
+        case WindowFault::Nc2DiffersFromNc1:
+            return "NC2_LS differs from NC1_LS";
     }
     return "?";
 }

@@ -129,7 +129,6 @@ std::string planLine(std::string_view frequencyText, const SearchResult& result,
     if (result.outcome != SearchOutcome::Found || !result.plan)
         return line + ": not found";
     const DividerPlan& p = *result.plan;
-    const auto gps = static_cast<double>(p.reference);
     const std::string nc = std::to_string(p.nc);
     line += p.pass == SearchPass::Preferred ? ": found preferred" : ": found wide";
     line += " GPS=" + std::to_string(p.reference);
@@ -140,8 +139,8 @@ std::string planLine(std::string_view frequencyText, const SearchResult& result,
     line += " NC1_LS=" + nc;
     line += " NC2_LS=" + nc;
     line += " BW=" + std::to_string(bandwidth);
-    line += " F3=" + formatNumber(f3Readout(gps, p.n31));
-    line += " Fosc=" + formatNumber(foscReadoutGHz(gps, p.n31, p.n2hs, p.n2ls));
+    line += " F3=" + formatNumber(f3Readout(pllValuesOf(p)));
+    line += " Fosc=" + formatNumber(foscReadoutGHz(pllValuesOf(p)));
     return line;
 }
 
