@@ -27,7 +27,8 @@ bool worthSearching(double g) {
 bool provablyWithoutExactSetting(std::uint64_t g) {
     if (g < 5000000 || g > kLargestFactorizable)
         return false;
-    const auto powers = factorize(g).powers();
+    const PrimeFactors factors = factorize(g);  // powers() looks into it
+    const auto powers = factors.powers();
     return !powers.empty() && powers.back().prime >= 5000000;
 }
 
