@@ -82,7 +82,7 @@ int Run::identify() {
         selection = IdentifySelection::Output2;
         text = "output 2";
     } else if (which != "off") {
-        return fail(kExitUsage, "identify needs 1, 2 or off, not \"" + std::string(which) + "\"");
+        return fail(kExitUsage, "identify needs 1, 2 or off, not " + quoted(which));
     }
     if (const int status = openClock())
         return status;

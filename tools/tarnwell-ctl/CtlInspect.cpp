@@ -183,7 +183,7 @@ int Run::status() {
     if (const auto text = args_.value("--timeout")) {
         const auto limit = seconds(*text);
         if (!limit)
-            return fail(kExitUsage, "--timeout needs seconds, not \"" + std::string(*text) + "\"");
+            return fail(kExitUsage, "--timeout needs seconds, not " + quoted(*text));
         timeout = *limit;
     }
     if (const int status = openClock())

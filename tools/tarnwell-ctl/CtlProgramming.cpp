@@ -128,28 +128,25 @@ int Run::set() {
     const std::string_view hzText = args_.positional[0];
     const std::optional<double> hz = number(hzText);
     if (!hz || *hz < kLowestFrequency) {
-        return fail(kExitUsage,
-                    "\"" + std::string(hzText) + "\" is not a frequency in Hz of at least 1");
+        return fail(kExitUsage, quoted(hzText) + " is not a frequency in Hz of at least 1");
     }
     std::optional<double> out2Wanted;
     if (const auto text = args_.value("--out2")) {
         out2Wanted = number(*text);
         if (!out2Wanted || *out2Wanted <= 0)
-            return fail(kExitUsage,
-                        "--out2 needs a frequency in Hz, not \"" + std::string(*text) + "\"");
+            return fail(kExitUsage, "--out2 needs a frequency in Hz, not " + quoted(*text));
     }
     std::optional<double> phaseWanted;
     if (const auto text = args_.value("--phase")) {
         phaseWanted = number(*text);
         if (!phaseWanted)
-            return fail(kExitUsage, "--phase needs degrees, not \"" + std::string(*text) + "\"");
+            return fail(kExitUsage, "--phase needs degrees, not " + quoted(*text));
     }
     std::optional<std::chrono::milliseconds> waitLock;
     if (const auto text = args_.value("--wait-lock")) {
         waitLock = seconds(*text);
         if (!waitLock)
-            return fail(kExitUsage,
-                        "--wait-lock needs seconds, not \"" + std::string(*text) + "\"");
+            return fail(kExitUsage, "--wait-lock needs seconds, not " + quoted(*text));
     }
 
     if (args_.has("--nearest") && args_.has("--closest"))
@@ -310,8 +307,7 @@ int Run::program() {
     if (const auto text = args_.value("--wait-lock")) {
         waitLock = seconds(*text);
         if (!waitLock)
-            return fail(kExitUsage,
-                        "--wait-lock needs seconds, not \"" + std::string(*text) + "\"");
+            return fail(kExitUsage, "--wait-lock needs seconds, not " + quoted(*text));
     }
     std::optional<double> bw;
     if (const auto text = args_.value("--bw")) {

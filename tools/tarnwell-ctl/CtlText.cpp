@@ -83,6 +83,15 @@ std::optional<std::chrono::milliseconds> seconds(std::string_view text) {
     return std::chrono::milliseconds(static_cast<std::int64_t>(std::llround(*value * 1000)));
 }
 
+std::string quoted(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 2);
+    out += '"';
+    out += text;
+    out += '"';
+    return out;
+}
+
 std::string joined(const std::vector<std::string>& texts, std::string_view separator) {
     std::string out;
     for (const std::string& text : texts) {
