@@ -63,6 +63,10 @@ public:
     using ChoiceBox = std::function<int(QWidget& parent, const QString& title, const QString& text,
                                         const QStringList& choices)>;
 
+    // How a handler that threw is reported (qWarning, followed by the error's text): the soak
+    // listens for it.
+    static constexpr char kHandlerFailedWarning[] = "Tarnwell: a handler failed";
+
     // Tests replace the waits, the warning box and the question box; left empty, they are a real
     // sleep and modal message boxes. With only the warning box replaced, questions go to it and
     // are answered with no choice, so that no real box can stop a test.
