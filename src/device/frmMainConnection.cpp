@@ -261,8 +261,7 @@ bool frmMain::commandGateOpen() const {
 bool frmMain::sendCommand(const ReportBuilder& build) {
     if (!commandGateOpen())
         return false;
-    LastApiResult = sendCommandReport(*device_, build) == SendResult::Sent;
-    return LastApiResult;
+    return sendCommandReport(*device_, build) == SendResult::Sent;
 }
 
 }  // namespace tarnwell
