@@ -13,9 +13,12 @@ std::string& replayedInput() {
     return name;
 }
 
+std::size_t checkedCount = 0;
+
 }  // namespace
 
 void require(bool holds, const char* property) {
+    ++checkedCount;
     if (holds)
         return;
     std::fprintf(stderr, "fuzz property broken: %s\n", property);
@@ -23,6 +26,10 @@ void require(bool holds, const char* property) {
         std::fprintf(stderr, "input: %s\n", replayedInput().c_str());
     std::fflush(stderr);
     std::abort();
+}
+
+std::size_t checkedProperties() {
+    return checkedCount;
 }
 
 void setReplayedInput(std::string name) {

@@ -44,8 +44,12 @@ void checkRounding(double value) {
 // The input is both a text typed into a box and, in its first eight bytes, an arbitrary double.
 int fuzzNumberText(const std::uint8_t* data, std::size_t size) {
     const std::string_view typed = asText(data, size);
+    const std::string blankFirst = " " + std::string(typed);
     for (const NumberLocale& locale : kLocales) {
-        if (const std::optional<double> number = parseNumber(typed, locale)) {
+        const std::optional<double> number = parseNumber(typed, locale);
+        // Holds for refused texts too, so that every input is checked for something.
+        require(parseNumber(blankFirst, locale) == number, "a leading blank changes nothing");
+        if (number) {
             require(std::isfinite(*number), "only finite numbers are read");
             checkWrittenNumberReadsBack(*number, locale);
             checkRounding(*number);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Draws the documentation's pictures of the demo on a virtual X display:
+# Draws the documentation's pictures on a virtual X display, through the demo:
 #   docs/demo-main.png       the window after a 10 MHz Find on the simulated clock
 #   docs/demo-simulator.png  the "Clock simulator" window beside it
+#   docs/window.png          the window as it opens on one clock (the README's picture)
 # Usage: scripts/screenshots.sh [build folder, default build]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,4 +18,4 @@ cmake --build "$build" --target tarnwell-demo
 LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb QT_STYLE_OVERRIDE=Fusion \
     xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
     "$build/bin/tarnwell-demo" --screenshot-dir docs
-echo "Wrote docs/demo-main.png and docs/demo-simulator.png"
+echo "Wrote docs/demo-main.png, docs/demo-simulator.png and docs/window.png"

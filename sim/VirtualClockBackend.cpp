@@ -120,8 +120,8 @@ std::vector<HidDeviceInfo> VirtualClockBackend::enumerate(std::uint16_t vendorId
     std::vector<HidDeviceInfo> found;
     for (const auto& clock : clocks_) {
         const VirtualClockDescription& description = clock->description();
-        if (clock->pluggedIn() && description.vendorId == vendorId &&
-            description.productId == productId) {
+        if (clock->pluggedIn() && (listsEveryDevice_ || (description.vendorId == vendorId &&
+                                                         description.productId == productId))) {
             found.push_back({.path = clock->path(),
                              .vendorId = description.vendorId,
                              .productId = description.productId,

@@ -25,6 +25,10 @@ public:
     std::vector<HidDeviceInfo> enumerate(std::uint16_t vendorId, std::uint16_t productId) override;
     OpenResult open(const std::string& path) override;
 
+    // Like a backend that lists every device whatever ids it is asked for, as some may: callers
+    // must check the ids themselves.
+    void setListsEveryDevice(bool every) { listsEveryDevice_ = every; }
+
     // Like a system that announces plugging (the default), or like one that does not.
     void setNotifiesChanges(bool notifies) { notifiesChanges_ = notifies; }
     bool notifiesChanges() const override { return notifiesChanges_; }
@@ -48,6 +52,7 @@ private:
 
     std::vector<std::shared_ptr<VirtualClock>> clocks_;
     bool notifiesChanges_ = true;
+    bool listsEveryDevice_ = false;
     std::vector<Seen> lastSeen_;
     std::size_t openCount_ = 0;
     std::size_t enumerationCount_ = 0;

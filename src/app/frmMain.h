@@ -46,7 +46,7 @@ struct SearchProgress;
 // Fixed names: the controls, the handlers (Control_Event), the documented methods (FindTheHid,
 // Scan_USB_devices, ReadDeviceConfig, PollDevice, ClampDividers, UpdatePhaseBox, FillPhaseBox)
 // and the documented state (DeviceOpen, ConfigLoaded, ScanComplete, SwitchPending,
-// LastApiResult, Identify1On, Identify2On, Out2Values, Out2ValueCount, Out2PageCount, Out2Page)
+// Identify1On, Identify2On, Out2Values, Out2ValueCount, Out2PageCount, Out2Page)
 // keep the names people know them by, so are written as such. Everything else is ours and
 // is written in camelCase, members ending in an underscore.
 class frmMain : public QWidget {
@@ -62,6 +62,10 @@ public:
     // Answers the index of the choice taken, or -1 when the box was closed without one.
     using ChoiceBox = std::function<int(QWidget& parent, const QString& title, const QString& text,
                                         const QStringList& choices)>;
+
+    // How a handler that threw is reported (qWarning, followed by the error's text): the soak
+    // listens for it.
+    static constexpr char kHandlerFailedWarning[] = "Tarnwell: a handler failed";
 
     // Tests replace the waits, the warning box and the question box; left empty, they are a real
     // sleep and modal message boxes. With only the warning box replaced, questions go to it and
@@ -127,7 +131,7 @@ public:
     void Sleep_cmd_Click();
     void WriteRegister_Click();
 
-    // Connection state, for whoever drives the window.
+    // What the window is doing, for tests that drive it and the soak.
     bool deviceOpen() const { return DeviceOpen; }
     bool configLoaded() const { return ConfigLoaded; }
     bool switchPending() const { return SwitchPending; }
@@ -223,7 +227,6 @@ private:
     bool ConfigLoaded = false;
     bool ScanComplete = false;
     bool SwitchPending = false;
-    bool LastApiResult = false;
     // A user pick that changes SerNo raises both the change and the activation; only one runs.
     bool serNoChangedBeforeActivation_ = false;
 

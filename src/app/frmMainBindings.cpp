@@ -79,9 +79,9 @@ void frmMain::runHandler(void (frmMain::*handler)()) {
     try {
         (this->*handler)();
     } catch (const std::exception& error) {
-        qWarning("Tarnwell: a handler failed: %s", error.what());
+        qWarning("%s: %s", kHandlerFailedWarning, error.what());
     } catch (...) {
-        qWarning("Tarnwell: a handler failed");
+        qWarning("%s", kHandlerFailedWarning);
     }
 }
 

@@ -17,10 +17,10 @@ namespace tarnwell {
 
 namespace {
 
-// The serial number as the list shows it, for a clock whose serial could be read.
+// The serial number as the list shows it, for a clock whose serial could be read. The ids were
+// checked where the clock was listed (discoverClocks, openFirstClock); once is testable, twice not.
 std::optional<QString> listedSerial(const HidDeviceInfo& candidate) {
-    if (candidate.vendorId != DeviceVendorId || candidate.productId != DeviceProductId ||
-        !candidate.serial) {
+    if (!candidate.serial) {
         return std::nullopt;
     }
     return latin1Text(identityText(*candidate.serial));
@@ -261,8 +261,7 @@ bool frmMain::commandGateOpen() const {
 bool frmMain::sendCommand(const ReportBuilder& build) {
     if (!commandGateOpen())
         return false;
-    LastApiResult = sendCommandReport(*device_, build) == SendResult::Sent;
-    return LastApiResult;
+    return sendCommandReport(*device_, build) == SendResult::Sent;
 }
 
 }  // namespace tarnwell

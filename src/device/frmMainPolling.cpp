@@ -16,7 +16,6 @@ void frmMain::PollDevice() {
     if (DeviceOpen) {
         // A default read is an error: an open flag without a device drops and reconnects.
         const StatusRead read = device_ ? readNewestStatus(*device_) : StatusRead{};
-        LastApiResult = read.read != InputReadStatus::Error;
         if (read.read == InputReadStatus::Error || SwitchPending) {
             dropDevice();
         } else if (const auto& status = read.status) {

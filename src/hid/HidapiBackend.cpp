@@ -13,13 +13,14 @@
 #include "hid/HidapiDevice.h"
 #include "hid/HidapiSession.h"
 #ifdef __linux__
+#include "hid/HidrawDescriptor.h"
 #include "hid/UdevMonitor.h"
 #endif
 
 #if defined(HID_API_VERSION) && HID_API_VERSION >= HID_API_MAKE_VERSION(0, 14, 0)
 #define TARNWELL_HIDAPI_HAS_REPORT_DESCRIPTOR 1
 #elif defined(__linux__)
-#include "hid/HidrawDescriptor.h"
+// The hidraw node gives the descriptor (HidrawDescriptor.h, included above).
 #elif defined(_WIN32)
 #include "hid/WindowsHidCaps.h"
 #else
@@ -156,6 +157,12 @@ OpenResult HidapiBackend::open(const std::string& path) {
     if (!session_) {
         return OpenFailure::Other;
     }
+#ifdef __linux__
+    // hidapi 0.13 crashes when handed a node that is no hidraw device (/dev/null does it).
+    if (!readHidrawReportDescriptor(path)) {
+        return whyOpenFailed(path);
+    }
+#endif
     HidHandle featureHandle(hid_open_path(path.c_str()));
     HidHandle inputHandle(featureHandle ? hid_open_path(path.c_str()) : nullptr);
     if (!featureHandle || !inputHandle) {

@@ -15,9 +15,6 @@ public:
     HidapiBackend();
     ~HidapiBackend() override;
 
-    // False when hidapi could not start; the backend then finds and opens nothing.
-    bool available() const { return session_ != nullptr; }
-
     std::vector<HidDeviceInfo> enumerate(std::uint16_t vendorId, std::uint16_t productId) override;
     OpenResult open(const std::string& path) override;
     // On Linux, udev announces hidraw nodes coming and going; elsewhere callers enumerate.

@@ -72,7 +72,6 @@ void frmMain::showIdentity() {
         lblManuf->setText(QStringLiteral(" ") + latin1Text(*identity.manufacturer));
         lblVersion->setText(latin1Text(firmwareVersionText(deviceInfo_.releaseNumber)));
     }
-    LastApiResult = identity.product.has_value();
     if (identity.product)
         lblProduct->setText(QStringLiteral(" ") + latin1Text(*identity.product));
 }
@@ -91,7 +90,6 @@ void frmMain::enableDeviceControls() {
 void frmMain::showConfiguration() {
     const std::optional<DeviceConfiguration> configuration =
         readConfiguration(*device_, waitForDevice_);
-    LastApiResult = configuration.has_value();
     if (!configuration)
         return;
 

@@ -36,9 +36,12 @@ TEST_F(ConnectionTest, WithoutClockStartsEmptyAndKeepsSearching) {
 TEST_F(ConnectionTest, ListsClocksInOrderAndOpensTheLast) {
     VirtualClock& first = addClock(u"A1");
     addClock(u"A\u0142\u0100B");  // high bytes dropped; a zero low byte ends the text
+    backend.setListsEveryDevice(true);  // the window checks the ids itself
     VirtualClockDescription foreign;
     foreign.productId = 0x0001;
+    foreign.serial = u"C3";  // the selected clock's: opening it must check the ids too
     VirtualClock& other = backend.addClock(foreign);
+    backend.addClock(VirtualClockDescription{.vendorId = 0x0001});
     addClock(u"");
     backend.addClock(VirtualClockDescription{.serial = std::nullopt});  // its serial is unreadable
     VirtualClock& last = addClock(u"C3");

@@ -89,6 +89,8 @@ TEST_F(TarnwellCtl, ListShowsEveryClockWithItsIdentityAndWhetherItOpens) {
     VirtualClockDescription first = clockWithSerial(u"T5240342");
     first.manufacturer = u"Tarnwell \"Labs\"";
     backend.addClock(first);
+    backend.setListsEveryDevice(true);  // ctl checks the ids itself
+    backend.addClock(VirtualClockDescription{.productId = 0x0001});
     backend.addClock(clockWithSerial(u"TW240117")).refuseOpens(OpenFailure::PermissionDenied);
 
     const Outcome listed = run({"list", "--json"});

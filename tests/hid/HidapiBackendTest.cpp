@@ -2,6 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <hidapi.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+
 #include "device/FeatureReport.h"
 #ifdef __linux__
 #include "hid/HidrawDescriptor.h"
@@ -39,23 +46,49 @@ bool underWineWithoutHidapiNeeds() {
 
 }  // namespace
 
-// Runs on the machine's real HID stack, where no clock is attached.
-TEST(HidapiBackend, FindsAndOpensNothingWithoutAClock) {
-    HidapiBackend backend;
-    if (!backend.available() && underWineWithoutHidapiNeeds()) {
+// Runs on the machine's real HID stack, whatever is attached: the backend lists exactly what hidapi
+// itself lists for the ids asked (each path once), for our clock's ids and for every device here.
+TEST(HidapiBackend, ListsWhatHidapiListsAndOpensOnlyHidNodes) {
+    if (underWineWithoutHidapiNeeds()) {
         GTEST_SKIP() << "hidapi cannot start here: this Wine lacks CM_Get_Device_Interface_PropertyW";
     }
-    ASSERT_TRUE(backend.available());
-    EXPECT_TRUE(backend.enumerate(DeviceVendorId, DeviceProductId).empty());
-    EXPECT_FALSE(backend.open("/dev/hidraw-that-does-not-exist"));
+    HidapiBackend backend;
+    std::set<std::pair<std::uint16_t, std::uint16_t>> idsHere{{DeviceVendorId, DeviceProductId}};
+    std::map<std::pair<std::uint16_t, std::uint16_t>, std::set<std::string>> pathsHere;
+    hid_device_info* const all = hid_enumerate(0, 0);
+    for (const hid_device_info* entry = all; entry != nullptr; entry = entry->next) {
+        idsHere.insert({entry->vendor_id, entry->product_id});
+        pathsHere[{entry->vendor_id, entry->product_id}].insert(entry->path);
+    }
+    hid_free_enumeration(all);
+    const auto listedPaths = [&backend](std::pair<std::uint16_t, std::uint16_t> ids) {
+        std::multiset<std::string> paths;
+        for (const HidDeviceInfo& info : backend.enumerate(ids.first, ids.second)) {
+            EXPECT_EQ(info.vendorId, ids.first) << info.path;
+            EXPECT_EQ(info.productId, ids.second) << info.path;
+            paths.insert(info.path);
+        }
+        return paths;
+    };
+    for (const auto& ids : idsHere) {
+        const std::set<std::string>& expected = pathsHere[ids];
+        EXPECT_EQ(listedPaths(ids), std::multiset<std::string>(expected.begin(), expected.end()))
+            << std::hex << ids.first << ":" << ids.second;
+    }
+
+    EXPECT_FALSE(backend.open(""));
 #ifdef __linux__
     EXPECT_EQ(backend.open("/dev/hidraw-that-does-not-exist").failure, OpenFailure::Gone);
+    // A node anyone may open that is no HID device: refused, and not for a reason it is not.
+    EXPECT_EQ(backend.open("/dev/null").failure, OpenFailure::Other);
+#else
+    EXPECT_FALSE(backend.open("/dev/hidraw-that-does-not-exist"));
 #endif
-    EXPECT_FALSE(backend.open(""));
 
     // A second backend shares the library session; the first still works after it is gone.
     { HidapiBackend other; }
-    EXPECT_TRUE(backend.enumerate(DeviceVendorId, DeviceProductId).empty());
+    const std::pair<std::uint16_t, std::uint16_t> ours{DeviceVendorId, DeviceProductId};
+    EXPECT_EQ(listedPaths(ours).size(), pathsHere[ours].size());
 }
 
 #ifdef __linux__

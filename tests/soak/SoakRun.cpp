@@ -422,7 +422,7 @@ std::pair<WindowState, WindowState> SoakRun::compareWithFreshWindow() {
 namespace {
 
 void hearMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (runHearingWarnings && message.contains(QStringLiteral("handler failed")))
+    if (runHearingWarnings && message.startsWith(QLatin1String(frmMain::kHandlerFailedWarning)))
         runHearingWarnings->noteEscapedFailure(message.toStdString());
     if (previousMessageHandler)
         previousMessageHandler(type, context, message);

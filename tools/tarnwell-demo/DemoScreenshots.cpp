@@ -11,6 +11,8 @@
 #include <cstdio>
 
 #include "Demo.h"
+#include "app/frmMain.h"
+#include "sim/VirtualClockBackend.h"
 
 namespace tarnwell::demo {
 
@@ -39,6 +41,23 @@ void findTenMegahertz(frmMain& window) {
     find->click();
 }
 
+// The README's picture: the window as it opens on one clock with the simulator's defaults, two
+// signal losses counted.
+bool saveWindowOnOneClock(const QDir& folder) {
+    VirtualClockBackend backend;
+    VirtualClockDescription described;
+    described.serial = u"TW240117";
+    backend.addClock(described).state().status = {2, false, false};
+    frmMain window(
+        backend, [](std::chrono::milliseconds) {}, [](QWidget&, const QString&, const QString&) {});
+    window.Form_Load();
+    window.Timer_Timer();
+    QApplication::processEvents();
+    const bool saved = save(window, folder, QStringLiteral("window.png"));
+    window.close();
+    return saved;
+}
+
 }  // namespace
 
 void takeScreenshots(Demo& demo, const QString& folder) {
@@ -48,7 +67,8 @@ void takeScreenshots(Demo& demo, const QString& folder) {
             const QDir target(folder);
             const bool saved = target.mkpath(QStringLiteral(".")) &&
                                save(demo.window(), target, QStringLiteral("demo-main.png")) &&
-                               save(demo.simulator(), target, QStringLiteral("demo-simulator.png"));
+                               save(demo.simulator(), target, QStringLiteral("demo-simulator.png")) &&
+                               saveWindowOnOneClock(target);
             QApplication::exit(saved ? 0 : 1);
         });
     });
