@@ -100,28 +100,18 @@ int Run::show() {
     const std::string drive(kDriveTexts[static_cast<std::size_t>(configuration->driveIndex)]);
 
     if (args_.json) {
-        emit(Json::object()
-                 .set("SerNo", utf8FromLatin1(serial_))
-                 .set("lblManuf", jsonOrNull(manufacturer))
-                 .set("lblProduct", jsonOrNull(shown(identity.product)))
-                 .set("lblVersion", jsonOrNull(firmware))
-                 .set("OUT1EN", configuration->output1Enabled)
-                 .set("OUT2EN", configuration->output2Enabled)
-                 .set("Enc1", drive)
-                 .set("GPS", pll.gps)
-                 .set("N31", pll.n31)
-                 .set("N2_HS", pll.n2hs)
-                 .set("N2_LS", pll.n2ls)
-                 .set("N1_HS", pll.n1hs)
-                 .set("NC1_LS", pll.nc1ls)
-                 .set("NC2_LS", nc2Shown)
-                 .set("PhaseBox", phaseText ? Json(*parseNumber(*phaseText, kDot)) : Json())
-                 .set("PhaseIndex", pll.phaseIndex)
-                 .set("BW", pll.bw)
-                 .set("Out1Freq", *parseNumber(out1Text, kDot))
-                 .set("F3lbl", f3)
-                 .set("Fosclbl", fosc)
-                 .set("OUT2", out2Text ? Json(*parseNumber(*out2Text, kDot)) : Json()));
+        Json document = Json::object();
+        document.set("SerNo", utf8FromLatin1(serial_))
+            .set("lblManuf", jsonOrNull(manufacturer))
+            .set("lblProduct", jsonOrNull(shown(identity.product)))
+            .set("lblVersion", jsonOrNull(firmware))
+            .set("OUT1EN", configuration->output1Enabled)
+            .set("OUT2EN", configuration->output2Enabled)
+            .set("Enc1", drive);
+        Setting asShown{pll, {}, out1Text, out2Text, phaseText};
+        asShown.values.nc2ls = static_cast<std::uint32_t>(nc2Shown);
+        addSetting(document, asShown);
+        emit(document);
         return kExitDone;
     }
     const auto onOff = [](bool on) { return on ? "enabled" : "disabled"; };
