@@ -42,6 +42,6 @@ using ReportBuilder = std::function<std::optional<FeatureReport>(std::size_t)>;
 enum class SendResult { Sent, DoesNotFit, Failed };
 
 // Builds the report for this clock and sends it once; nothing is retried.
-SendResult sendCommandReport(HidDevice& device, const ReportBuilder& build);
+[[nodiscard]] SendResult sendCommandReport(HidDevice& device, const ReportBuilder& build);
 
 }  // namespace tarnwell

@@ -25,8 +25,8 @@ enum class InputReadStatus { Report, NothingYet, Error };
 
 struct InputRead {
     InputReadStatus status = InputReadStatus::Error;
-    std::vector<std::uint8_t>
-        report;  // with the report ID in byte 0; empty unless status is Report
+    // With the report ID in byte 0; empty unless status is Report.
+    std::vector<std::uint8_t> report;
 };
 
 // An opened clock: a handle for feature reports and a second one for input reports on the same
@@ -40,10 +40,10 @@ public:
     virtual std::size_t inputReportLength() const = 0;
 
     // Sends the whole buffer; byte 0 is the report ID.
-    virtual bool sendFeatureReport(std::span<const std::uint8_t> report) = 0;
+    [[nodiscard]] virtual bool sendFeatureReport(std::span<const std::uint8_t> report) = 0;
     // Fills the buffer with feature report buffer[0]; returns the number of bytes received
     // (report-ID byte included), or nothing on failure.
-    virtual std::optional<std::size_t> getFeatureReport(std::span<std::uint8_t> buffer) = 0;
+    [[nodiscard]] virtual std::optional<std::size_t> getFeatureReport(std::span<std::uint8_t> buffer) = 0;
     // Never blocks: the newest queued input report, NothingYet when none is queued, Error when the
     // device cannot be read (for instance after an unplug).
     virtual InputRead readNewestInputReport() = 0;
