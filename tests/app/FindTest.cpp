@@ -16,10 +16,6 @@ using namespace std::chrono_literals;
 
 class FindTest : public WindowFixture {
 protected:
-    void find(const QString& out1) {
-        control<QLineEdit>("Out1Freq")->setText(out1);
-        control<QPushButton>("FindFreq")->click();
-    }
     // Runs once inside the search, where it lets the window's events through.
     void duringTheSearch(std::function<void()> hook) {
         window().setSearchYieldInterval(0ms);

@@ -12,10 +12,6 @@ using namespace std::chrono_literals;
 
 class NearestTest : public WindowFixture {
 protected:
-    void find(const QString& out1) {
-        control<QLineEdit>("Out1Freq")->setText(out1);
-        control<QPushButton>("FindFreq")->click();
-    }
     void answerWith(const QString& choice) {
         answer = [choice](const QStringList& choices) { return int(choices.indexOf(choice)); };
     }

@@ -133,8 +133,7 @@ TEST_F(Output2PagingTest, FourPagesFromMiddleToBothEnds) {
 TEST_F(Output2PagingTest, PagedSearchProgramsOutput2EqualToOutput1) {
     VirtualClock& clock = addClock(u"A");
     start();
-    control<QLineEdit>("Out1Freq")->setText("1000");
-    control<QPushButton>("FindFreq")->click();
+    find("1000");
     ASSERT_EQ(text("NC1_LS"), "440910");
     EXPECT_EQ(text("NC2_LS"), "440910");
     EXPECT_EQ(text("OUT2"), "1000");

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 
 namespace tarnwell::testing {
 
@@ -45,6 +46,11 @@ frmMain& WindowFixture::window() {
 frmMain& WindowFixture::start() {
     window().Form_Load();
     return window();
+}
+
+void WindowFixture::find(const QString& out1) {
+    control<QLineEdit>("Out1Freq")->setText(out1);
+    control<QPushButton>("FindFreq")->click();
 }
 
 QString WindowFixture::text(const char* name) {

@@ -42,6 +42,8 @@ protected:
     QStringList items(const char* name);
     bool shown(const char* name) { return control(name)->isVisibleTo(&window()); }
     bool enabled(const char* name) { return control(name)->isEnabled(); }
+    // Types the output-1 frequency and presses Find.
+    void find(const QString& out1);
     // Byte 2 of every report the clock received, in order.
     static std::vector<int> payloadBytes(const VirtualClock& clock);
 
