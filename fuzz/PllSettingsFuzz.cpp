@@ -7,7 +7,7 @@
 #include "FuzzTargets.h"
 #include "common/NumberText.h"
 #include "planning/PllSettings.h"
-#include "planning/SetFrequencyCommand.h"
+#include "commands/SetFrequencyCommand.h"
 
 namespace tarnwell::fuzz {
 

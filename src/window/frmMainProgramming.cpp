@@ -4,7 +4,7 @@
 #include "window/QtText.h"
 #include "window/frmMain.h"
 #include "planning/PllModel.h"
-#include "planning/SetFrequencyCommand.h"
+#include "commands/SetFrequencyCommand.h"
 
 namespace tarnwell {
 

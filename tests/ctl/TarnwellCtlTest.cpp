@@ -9,7 +9,7 @@
 #include "JsonReader.h"
 #include "commands/CommandPayloads.h"
 #include "planning/PllSettings.h"
-#include "planning/SetFrequencyCommand.h"
+#include "commands/SetFrequencyCommand.h"
 #include "sim/VirtualClockBackend.h"
 
 namespace tarnwell::ctl {

@@ -7,7 +7,7 @@
 
 #include "commands/CommandPayloads.h"
 #include "planning/PllSettings.h"
-#include "planning/SetFrequencyCommand.h"
+#include "commands/SetFrequencyCommand.h"
 
 using namespace tarnwell;
 

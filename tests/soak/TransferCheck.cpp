@@ -15,7 +15,7 @@
 #include "commands/RegisterText.h"
 #include "planning/DividerLimits.h"
 #include "planning/PllSettings.h"
-#include "planning/SetFrequencyCommand.h"
+#include "commands/SetFrequencyCommand.h"
 #include "readback/ConfigReport.h"
 
 namespace tarnwell::soak {

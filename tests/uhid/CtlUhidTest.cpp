@@ -12,7 +12,7 @@
 #include "UhidClockProcess.h"
 #include "device/FeatureReport.h"
 #include "planning/PllSettings.h"
-#include "planning/SetFrequencyCommand.h"
+#include "commands/SetFrequencyCommand.h"
 
 namespace tarnwell {
 namespace {

@@ -11,7 +11,7 @@
 #include "planning/Output2List.h"
 #include "planning/PhaseList.h"
 #include "planning/PllModel.h"
-#include "planning/SetFrequencyCommand.h"
+#include "commands/SetFrequencyCommand.h"
 
 namespace tarnwell::ctl {
 
