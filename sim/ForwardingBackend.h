@@ -20,8 +20,8 @@ public:
 
     std::size_t featureReportLength() const override;
     std::size_t inputReportLength() const override;
-    bool sendFeatureReport(std::span<const std::uint8_t> report) override;
-    std::optional<std::size_t> getFeatureReport(std::span<std::uint8_t> buffer) override;
+    [[nodiscard]] bool sendFeatureReport(std::span<const std::uint8_t> report) override;
+    [[nodiscard]] std::optional<std::size_t> getFeatureReport(std::span<std::uint8_t> buffer) override;
     InputRead readNewestInputReport() override;
     std::optional<std::u16string> manufacturer() override;
     std::optional<std::u16string> product() override;
@@ -41,10 +41,10 @@ public:
     explicit ForwardingBackend(HidBackend& inner);
 
     std::vector<HidDeviceInfo> enumerate(std::uint16_t vendorId, std::uint16_t productId) override;
-    OpenResult open(const std::string& path) override;
+    [[nodiscard]] OpenResult open(const std::string& path) override;
     bool notifiesChanges() const override { return inner_.notifiesChanges(); }
     int changeDescriptor() const override { return inner_.changeDescriptor(); }
-    bool takeChanges() override { return inner_.takeChanges(); }
+    [[nodiscard]] bool takeChanges() override { return inner_.takeChanges(); }
 
 protected:
     HidBackend& inner() { return inner_; }

@@ -19,7 +19,7 @@ public:
     std::size_t featureReportLength() const override { return featureReportLength_; }
     std::size_t inputReportLength() const override { return inputReportLength_; }
 
-    bool sendFeatureReport(std::span<const std::uint8_t> report) override {
+    [[nodiscard]] bool sendFeatureReport(std::span<const std::uint8_t> report) override {
         const auto clock = liveClock(VirtualFault::SendFeature);
         // Like a device that stalls a transfer of the wrong size or for a report ID it lacks.
         if (!clock || report.size() != featureReportLength_ || report[0] != 0) {
@@ -29,7 +29,7 @@ public:
         return true;
     }
 
-    std::optional<std::size_t> getFeatureReport(std::span<std::uint8_t> buffer) override {
+    [[nodiscard]] std::optional<std::size_t> getFeatureReport(std::span<std::uint8_t> buffer) override {
         const auto clock = liveClock(VirtualFault::GetFeature);
         if (!clock || buffer.size() < featureReportLength_ || buffer[0] != 0) {
             return std::nullopt;

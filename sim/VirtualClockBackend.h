@@ -23,7 +23,7 @@ public:
     const std::vector<std::shared_ptr<VirtualClock>>& clocks() const { return clocks_; }
 
     std::vector<HidDeviceInfo> enumerate(std::uint16_t vendorId, std::uint16_t productId) override;
-    OpenResult open(const std::string& path) override;
+    [[nodiscard]] OpenResult open(const std::string& path) override;
 
     // Like a backend that lists every device whatever ids it is asked for, as some may: callers
     // must check the ids themselves.
@@ -34,7 +34,7 @@ public:
     bool notifiesChanges() const override { return notifiesChanges_; }
     // True after a clock was added, removed, plugged in or out, or began or stopped refusing
     // opens.
-    bool takeChanges() override;
+    [[nodiscard]] bool takeChanges() override;
 
     // Opens attempted through this backend, failed ones included.
     std::size_t openCount() const { return openCount_; }

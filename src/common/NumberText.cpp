@@ -198,4 +198,22 @@ double intPart(double value) {
     return std::floor(value);
 }
 
+std::string exactDecimal(std::int64_t numerator, std::int64_t denominator, int decimals,
+                         const NumberLocale& locale) {
+    using Wide = unsigned __int128;  // the magnitude of any int64, times ten
+    std::string text = numerator < 0 ? "-" : "";
+    const auto n = static_cast<Wide>(numerator < 0 ? -static_cast<__int128>(numerator) : numerator);
+    const auto d = static_cast<Wide>(denominator);
+    text += std::to_string(static_cast<std::uint64_t>(n / d));
+    if (decimals > 0)
+        text += locale.decimalPoint;
+    Wide rest = n % d;
+    for (int i = 0; i < decimals; ++i) {
+        rest *= 10;
+        text += static_cast<char>('0' + static_cast<int>(rest / d));
+        rest %= d;
+    }
+    return text;
+}
+
 }  // namespace tarnwell

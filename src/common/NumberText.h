@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +27,11 @@ std::string formatNumber(double value, const NumberLocale& locale = {});
 // A whole number in the general form with the locale's digit grouping ("10,000,000"), for texts
 // that show a person what to type.
 std::string formatGrouped(double value, const NumberLocale& locale);
+
+// numerator / denominator (denominator above 0) exactly, with `decimals` digits after the locale's
+// decimal point, cut (not rounded); no point when decimals is 0.
+std::string exactDecimal(std::int64_t numerator, std::int64_t denominator, int decimals,
+                         const NumberLocale& locale = {});
 
 // Reads a decimal number: optional blanks, an optional sign, digits with an optional decimal
 // separator, an optional exponent. The whole-number digits may be grouped in threes with the

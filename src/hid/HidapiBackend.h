@@ -16,11 +16,11 @@ public:
     ~HidapiBackend() override;
 
     std::vector<HidDeviceInfo> enumerate(std::uint16_t vendorId, std::uint16_t productId) override;
-    OpenResult open(const std::string& path) override;
+    [[nodiscard]] OpenResult open(const std::string& path) override;
     // On Linux, udev announces hidraw nodes coming and going; elsewhere callers enumerate.
     bool notifiesChanges() const override { return changes_ != nullptr; }
     int changeDescriptor() const override;
-    bool takeChanges() override;
+    [[nodiscard]] bool takeChanges() override;
 
 private:
     std::shared_ptr<HidapiSession> session_;

@@ -18,8 +18,8 @@ public:
     std::size_t featureReportLength() const override { return lengths_.featureReportLength; }
     std::size_t inputReportLength() const override { return lengths_.inputReportLength; }
 
-    bool sendFeatureReport(std::span<const std::uint8_t> report) override;
-    std::optional<std::size_t> getFeatureReport(std::span<std::uint8_t> buffer) override;
+    [[nodiscard]] bool sendFeatureReport(std::span<const std::uint8_t> report) override;
+    [[nodiscard]] std::optional<std::size_t> getFeatureReport(std::span<std::uint8_t> buffer) override;
     InputRead readNewestInputReport() override;
 
     std::optional<std::u16string> manufacturer() override;

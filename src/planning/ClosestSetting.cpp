@@ -365,6 +365,12 @@ private:
 
 }  // namespace
 
+int decimalsToShowError(double errorHz) {
+    if (errorHz == 0)
+        return 3;
+    return std::clamp(static_cast<int>(std::ceil(-std::log10(std::fabs(errorHz)))) + 3, 3, 30);
+}
+
 ClosestResult findClosestSettingIn(const SettingSpace& space, double f, bool excludeF,
                                    const ClosestProgressCallback& progress) {
     if (!std::isfinite(f) || !(f > 0) || f > 1e12)

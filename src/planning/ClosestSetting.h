@@ -24,7 +24,7 @@ struct SettingSpace {
     int n1Highest = kN1HsMax;
     int n2hsLowest = kN2HsMin;
     int n2hsHighest = kN2HsMax;
-    std::int64_t largestNc = kNcMax;     // NC1_LS, even
+    std::int64_t largestNc = kNcMax;      // NC1_LS, even
     std::int64_t largestN2ls = kN2LsMax;  // even
     std::int64_t largestN31 = kN31Max;
 };
@@ -35,15 +35,19 @@ struct Fraction {
 };
 
 struct ClosestSetting {
-    DividerPlan plan;        // pass: Preferred when the setting meets the preferred pass's rules
-    Fraction out1;           // the output-1 frequency it makes, in lowest terms
-    double errorHz = 0;      // out1 - f
-    double errorPpb = 0;     // errorHz / f x 1e9
-    bool exact = false;      // the divider search's own answer for f (error 0)
+    DividerPlan plan;     // pass: Preferred when the setting meets the preferred pass's rules
+    Fraction out1;        // the output-1 frequency it makes, in lowest terms
+    double errorHz = 0;   // out1 - f
+    double errorPpb = 0;  // errorHz / f x 1e9
+    bool exact = false;   // the divider search's own answer for f (error 0)
 };
 
+// Digits after the point that show a setting's frequency precisely enough to see an error of
+// errorHz: three beyond its first significant digit, at least three.
+int decimalsToShowError(double errorHz);
+
 struct ClosestProgress {
-    int groupsDone = 0;   // (pass, N31, N1_HS) groups finished
+    int groupsDone = 0;  // (pass, N31, N1_HS) groups finished
     int groupCount = 0;
 };
 // Called at least once per group and every few thousand steps inside one; false cancels.

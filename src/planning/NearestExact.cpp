@@ -27,6 +27,21 @@ bool provablyWithoutExactSetting(std::uint64_t g) {
     return !powers.empty() && powers.back().prime >= kLimit;
 }
 
+WholeFrequencyRange reachableWholeFrequencies() {
+    return {std::ceil(kLowestSearchableFrequency), std::floor(kHighestSearchableFrequency)};
+}
+
+std::optional<ExactNeighbour> reachableEndWithSetting(double f) {
+    if (!std::isfinite(f) || !(f > 0) || isSearchableFrequency(f))
+        return std::nullopt;
+    const WholeFrequencyRange range = reachableWholeFrequencies();
+    const double end = f < range.lowest ? range.lowest : range.highest;
+    const SearchResult r = findDividers(end);
+    if (r.outcome != SearchOutcome::Found)
+        return std::nullopt;
+    return ExactNeighbour{end, *r.plan, end - f, (end - f) / f * 1e6};
+}
+
 NearestExact findNearestExact(double f, const SearchProgressCallback& progress) {
     NearestExact answer;
     if (!isSearchableFrequency(f))
@@ -55,15 +70,14 @@ NearestExact findNearestExact(double f, const SearchProgressCallback& progress) 
     // Nearest first on both sides together, so a caller that stops early has the closer one.
     while (downOpen || upOpen) {
         const bool takeDown = downOpen && (!upOpen || f - down <= up - f);
-        const bool ok = takeDown ? settle(down--, answer.below, downOpen)
-                                 : settle(up++, answer.above, upOpen);
+        const bool ok =
+            takeDown ? settle(down--, answer.below, downOpen) : settle(up++, answer.above, upOpen);
         if (!ok) {
             answer.outcome = SearchOutcome::Cancelled;
             return answer;
         }
     }
-    answer.outcome =
-        answer.below || answer.above ? SearchOutcome::Found : SearchOutcome::NotFound;
+    answer.outcome = answer.below || answer.above ? SearchOutcome::Found : SearchOutcome::NotFound;
     return answer;
 }
 

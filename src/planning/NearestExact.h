@@ -14,8 +14,8 @@ namespace tarnwell {
 inline constexpr double kNearestExactReach = 0.01;
 
 struct ExactNeighbour {
-    double frequency = 0;  // a whole number of Hz
-    DividerPlan plan;      // what findDividers answers for it
+    double frequency = 0;    // a whole number of Hz
+    DividerPlan plan;        // what findDividers answers for it
     double distanceHz = 0;   // frequency - f (negative below f)
     double distancePpm = 0;  // distanceHz / f x 1e6
 };
@@ -31,6 +31,17 @@ struct NearestExact {
 // running findDividers(g) at every step would. A side stays empty when nothing within reach has
 // a setting. The progress callback sees every findDividers call's progress; false cancels.
 NearestExact findNearestExact(double f, const SearchProgressCallback& progress = {});
+
+// The whole frequencies output 1 can reach at all, as the window and tarnwell-plan tell them.
+struct WholeFrequencyRange {
+    double lowest = 0;
+    double highest = 0;
+};
+WholeFrequencyRange reachableWholeFrequencies();
+
+// For a positive f outside the reachable range: the end of the range nearest to it, when that
+// end has an exact setting (it is offered whatever its distance). Nothing otherwise.
+std::optional<ExactNeighbour> reachableEndWithSetting(double f);
 
 // True when no setting can make the whole frequency g exactly: g has a prime factor above every
 // divider and reference that could take it (see the .cpp). Exposed for the tests.

@@ -12,9 +12,9 @@ namespace tarnwell {
 
 // A configuration read from a clock as the window shows it; tarnwell-ctl's show prints the same.
 struct ShownConfiguration {
-    std::string out1Text;  // output 1 in Hz, as Out1Freq shows it
-    double f3Hz = 0;       // the F3 readout: whole Hz, cut
-    double foscGHz = 0;    // the Fosc readout: GHz cut to four decimals
+    std::string out1Text;     // output 1 in Hz, as Out1Freq shows it
+    double f3Hz = 0;          // the F3 readout: whole Hz, cut
+    double foscGHz = 0;       // the Fosc readout: GHz cut to four decimals
     std::string f3Caption;    // "F3 = ... Hz "
     std::string foscCaption;  // "Fosc = ... GHz "
     // Output 2's list, built from the output-1 text as shown so that the entry equal to output 1

@@ -17,6 +17,7 @@
 #include "window/WindowTiming.h"
 #include "common/NumberText.h"
 #include "device/ClockDiscovery.h"
+#include "device/ClockExchange.h"
 #include "device/FeatureReport.h"
 #include "device/HidBackend.h"
 #include "planning/DividerLimits.h"
@@ -127,7 +128,6 @@ public:
     void Enc1_Click();
     void Out1Freq_Change();
     void OUT2_Click();
-    void NC1_LS_Change();
     void Sleep_cmd_Click();
     void WriteRegister_Click();
 
@@ -168,13 +168,10 @@ private:
     // F3 and Fosc captions from the GPS, N31, N2_HS and N2_LS boxes, or from those values.
     void showReadouts();
     void showReadouts(const PllBoxValues& pll);
-    // Makes a command report for the open clock's feature-report length; nothing when the
-    // command does not fit it.
-    using ReportBuilder = std::function<std::optional<FeatureReport>(std::size_t)>;
-    // Tests the gate, builds the report and sends it. False when the gate is shut, the clock's
-    // reports are too short for the command, or the send fails; the window is told nothing, so
-    // the handlers discard the result on purpose, in plain sight.
-    [[nodiscard]] bool sendCommand(const ReportBuilder& build);
+    // Tests the gate, builds the report and sends it. Nothing is sent when the gate is shut or
+    // the clock's reports are too short for the command; a failed send is not told (the next
+    // configuration read shows the clock's state).
+    void sendCommand(const ReportBuilder& build);
     void dropDevice();
     void reconnect();
 

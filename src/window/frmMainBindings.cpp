@@ -41,7 +41,6 @@ void frmMain::bindEvents() {
     connect(OUT2EN, &QCheckBox::toggled, this, [this] { runHandler(&frmMain::OUT2EN_Click); });
     connect(Out1Freq, &QLineEdit::textChanged, this,
             [this] { runHandler(&frmMain::Out1Freq_Change); });
-    connect(NC1_LS, &QLineEdit::textChanged, this, [this] { runHandler(&frmMain::NC1_LS_Change); });
 
     const std::pair<QPushButton*, void (frmMain::*)()> buttons[] = {
         {OUT1ID, &frmMain::OUT1ID_Click},       {OUT2ID, &frmMain::OUT2ID_Click},

@@ -258,10 +258,11 @@ bool frmMain::commandGateOpen() const {
     return DeviceOpen && ConfigLoaded && device_ != nullptr;
 }
 
-bool frmMain::sendCommand(const ReportBuilder& build) {
+void frmMain::sendCommand(const ReportBuilder& build) {
     if (!commandGateOpen())
-        return false;
-    return sendCommandReport(*device_, build) == SendResult::Sent;
+        return;
+    // The window shows nothing on a failed send, so the result has no reader.
+    static_cast<void>(sendCommandReport(*device_, build));
 }
 
 }  // namespace tarnwell

@@ -9,7 +9,7 @@
 namespace tarnwell {
 
 void frmMain::Sleep_cmd_Click() {
-    (void)sendCommand([](std::size_t length) { return sleepReport(length); });
+    sendCommand([](std::size_t length) { return sleepReport(length); });
 }
 
 // A text that does not make a byte is refused rather than sent as some other byte.
@@ -27,7 +27,7 @@ void frmMain::WriteRegister_Click() {
             return;
         }
     }
-    (void)sendCommand([a = *address, v = *value](std::size_t length) {
+    sendCommand([a = *address, v = *value](std::size_t length) {
         return writeRegisterReport(a, v, length);
     });
 }

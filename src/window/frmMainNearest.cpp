@@ -1,5 +1,4 @@
 #include <QAbstractButton>
-#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -8,13 +7,13 @@
 #include <QScopeGuard>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <functional>
 #include <utility>
 #include <vector>
 
 #include "window/QtText.h"
+#include "window/YieldGate.h"
 #include "window/frmMain.h"
 #include "planning/DividerSearch.h"
 #include "planning/ClosestSetting.h"
@@ -26,27 +25,6 @@ namespace {
 
 // Shown while the nearest settings are being looked for, before "Not Found".
 const QString kLookingCaption = QStringLiteral("Nearest?");
-
-// Lets the window's events through whenever `interval` has passed since they last ran, as Find
-// does, and asks `keepGoing` after each such pause.
-class YieldGate {
-public:
-    YieldGate(std::chrono::milliseconds interval, std::function<bool()> keepGoing)
-        : interval_(interval), keepGoing_(std::move(keepGoing)) {}
-    bool operator()() {
-        if (Clock::now() - lastYield_ < interval_)
-            return true;
-        QCoreApplication::processEvents();
-        lastYield_ = Clock::now();
-        return keepGoing_();
-    }
-
-private:
-    using Clock = std::chrono::steady_clock;
-    std::chrono::milliseconds interval_;
-    std::function<bool()> keepGoing_;
-    Clock::time_point lastYield_ = Clock::now();
-};
 
 QString withDecimalPoint(QString text, const NumberLocale& locale) {
     return text.replace(QLatin1Char('.'), QLatin1Char(locale.decimalPoint));
@@ -71,30 +49,10 @@ QString significant(double value, int digits, const NumberLocale& locale, bool w
     return withDecimalPoint(text, locale);
 }
 
-// The exact decimal expansion of a fraction, with enough decimals to show an error of errorHz.
-QString exactDecimal(const Fraction& f, double errorHz, const NumberLocale& locale) {
-    const int decimals =
-        errorHz == 0
-            ? 3
-            : std::clamp(static_cast<int>(std::ceil(-std::log10(std::fabs(errorHz)))) + 3, 3, 30);
-    const bool negative = f.numerator < 0;
-    const auto n = static_cast<unsigned __int128>(negative ? -static_cast<__int128>(f.numerator)
-                                                           : f.numerator);
-    const auto d = static_cast<unsigned __int128>(f.denominator);
-    QString text = negative ? QStringLiteral("-") : QString();
-    text += QString::number(static_cast<quint64>(n / d)) + QLatin1Char(locale.decimalPoint);
-    auto rest = n % d;
-    for (int i = 0; i < decimals; ++i) {
-        rest *= 10;
-        text += QLatin1Char(static_cast<char>('0' + static_cast<int>(rest / d)));
-        rest %= d;
-    }
-    return text;
-}
-
 struct NearestOffer {
     NearestExact exact;
     ClosestResult closest;
+    std::optional<ExactNeighbour> reachableEnd;  // for a frequency out of reach
     bool cancelled = false;
 };
 
@@ -124,6 +82,8 @@ void frmMain::offerNearestSettings(double out1Frequency, const ExhaustedLoops& e
                 findClosestSetting(out1Frequency, [&](const ClosestProgress&) { return gate(); });
             offer.cancelled = offer.closest.outcome == SearchOutcome::Cancelled;
         }
+    } else {
+        offer.reachableEnd = reachableEndWithSetting(out1Frequency);
     }
     if (!alive)
         return;
@@ -131,29 +91,34 @@ void frmMain::offerNearestSettings(double out1Frequency, const ExhaustedLoops& e
     QString details;
     QStringList choices;
     std::vector<std::function<void()>> actions;
+    const QString reach = significant(kNearestExactReach * 100, 3, locale_) + QStringLiteral("%");
+    const auto neighbour = [&](const QString& side, const std::optional<ExactNeighbour>& n) {
+        details += QStringLiteral("\nNearest %1 with an exact setting: ").arg(side);
+        if (!n) {
+            details += QStringLiteral("none within %1").arg(reach);
+            return;
+        }
+        const double g = n->frequency;
+        details += QStringLiteral("%1 Hz (%2 Hz, %3 ppm)")
+                       .arg(numberText(g), significant(n->distanceHz, 9, locale_, true),
+                            significant(n->distancePpm, 3, locale_, true));
+        choices << QStringLiteral("Use %1 Hz").arg(numberText(g));
+        actions.emplace_back([this, g] {
+            Out1Freq->setText(numberText(g));
+            FindFreq_Click();
+        });
+    };
     if (!offer.cancelled && !isSearchableFrequency(out1Frequency)) {
+        const WholeFrequencyRange range = reachableWholeFrequencies();
         details = QStringLiteral("\n\nThe clock reaches %1 to %2 Hz.")
-                      .arg(numberText(std::ceil(kLowestSearchableFrequency)),
-                           numberText(std::floor(kHighestSearchableFrequency)));
+                      .arg(numberText(range.lowest), numberText(range.highest));
+        if (offer.reachableEnd) {
+            details += QLatin1Char('\n');
+            neighbour(offer.reachableEnd->frequency < out1Frequency ? QStringLiteral("below")
+                                                                    : QStringLiteral("above"),
+                      offer.reachableEnd);
+        }
     } else if (!offer.cancelled) {
-        const QString reach =
-            significant(kNearestExactReach * 100, 3, locale_) + QStringLiteral("%");
-        const auto neighbour = [&](const QString& side, const std::optional<ExactNeighbour>& n) {
-            details += QStringLiteral("\nNearest %1 with an exact setting: ").arg(side);
-            if (!n) {
-                details += QStringLiteral("none within %1").arg(reach);
-                return;
-            }
-            const double g = n->frequency;
-            details += QStringLiteral("%1 Hz (%2 Hz, %3 ppm)")
-                           .arg(numberText(g), significant(n->distanceHz, 9, locale_, true),
-                                significant(n->distancePpm, 3, locale_, true));
-            choices << QStringLiteral("Use %1 Hz").arg(numberText(g));
-            actions.emplace_back([this, g] {
-                Out1Freq->setText(numberText(g));
-                FindFreq_Click();
-            });
-        };
         details += QLatin1Char('\n');
         neighbour(QStringLiteral("below"), offer.exact.below);
         neighbour(QStringLiteral("above"), offer.exact.above);
@@ -162,7 +127,8 @@ void frmMain::offerNearestSettings(double out1Frequency, const ExhaustedLoops& e
             const DividerPlan& p = s.plan;
             details +=
                 QStringLiteral("\n\nClosest setting: %1 Hz (%2/%3 Hz), off by %4 Hz (%5 ppb)")
-                    .arg(exactDecimal(s.out1, s.errorHz, locale_))
+                    .arg(latin1Text(exactDecimal(s.out1.numerator, s.out1.denominator,
+                                                 decimalsToShowError(s.errorHz), locale_)))
                     .arg(s.out1.numerator)
                     .arg(s.out1.denominator)
                     .arg(significant(s.errorHz, 3, locale_, true),
@@ -183,11 +149,11 @@ void frmMain::offerNearestSettings(double out1Frequency, const ExhaustedLoops& e
                 showFoundSetting(s.plan, made);
             });
         }
-        if (!choices.isEmpty()) {
-            details += QStringLiteral(
-                "\n\nA nearest frequency is searched and programmed at once. The closest setting "
-                "only fills the boxes: press Update to program it.");
-        }
+    }
+    if (!choices.isEmpty()) {
+        details += QStringLiteral(
+            "\n\nA nearest frequency is searched and programmed at once. The closest setting "
+            "only fills the boxes: press Update to program it.");
     }
 
     // showSearchFailure sets the failure's state and first line; its warning becomes the

@@ -12,7 +12,7 @@ namespace tarnwell {
 void frmMain::OUT1EN_Click() {
     const bool output1 = OUT1EN->isChecked();
     const bool output2 = OUT2EN->isChecked();
-    (void)sendCommand([output1, output2](std::size_t length) {
+    sendCommand([output1, output2](std::size_t length) {
         return outputEnableReport(output1, output2, length);
     });
 }
@@ -29,7 +29,7 @@ void frmMain::OUT1ID_Click() {
         return;
     const auto selection = Identify1On ? IdentifySelection::Off : IdentifySelection::Output1;
     Identify1On = !Identify1On;
-    (void)sendCommand(
+    sendCommand(
         [selection](std::size_t length) { return identifyReport(selection, length); });
     Identify2On = false;
 }
@@ -39,7 +39,7 @@ void frmMain::OUT2ID_Click() {
         return;
     const auto selection = Identify2On ? IdentifySelection::Off : IdentifySelection::Output2;
     Identify2On = !Identify2On;
-    (void)sendCommand(
+    sendCommand(
         [selection](std::size_t length) { return identifyReport(selection, length); });
     Identify1On = false;
 }
@@ -48,7 +48,7 @@ void frmMain::Enc1_Click() {
     const int driveIndex = Enc1->currentIndex();
     if (driveIndex < 0)
         return;
-    (void)sendCommand(
+    sendCommand(
         [driveIndex](std::size_t length) { return driveStrengthReport(driveIndex, length); });
 }
 
@@ -64,7 +64,5 @@ void frmMain::OUT2_Click() {
     NC2_LS->setText(QString::number(out2DividerForIndex(out2FirstShown_ + index)));
     UpdatePhaseBox();
 }
-
-void frmMain::NC1_LS_Change() {}
 
 }  // namespace tarnwell

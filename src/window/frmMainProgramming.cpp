@@ -20,17 +20,31 @@ QString notANumberText(const QLineEdit* box) {
 QString frmMain::refusalText(const PllRefusal& refusal) const {
     if (refusal.rule == PllRule::NothingSelected)
         return QStringLiteral("Pick a phase shift first; Find fills an empty phase list.");
+    // The clamp keeps the dividers far inside their fields; only a damaged box gets to these.
+    const auto tooLargeOrSmall = [](const QLineEdit* box) {
+        return box->objectName() + QStringLiteral(" is too large or too small for the clock.");
+    };
     switch (refusal.field) {
-        case PllField::BW:
-            return QStringLiteral("BW must be a number from 0 to 255.");
+        case PllField::GPS:
+            return tooLargeOrSmall(GPS);
+        case PllField::N31:
+            return tooLargeOrSmall(N31);
+        case PllField::N2_HS:
+            return tooLargeOrSmall(N2_HS);
+        case PllField::N2_LS:
+            return tooLargeOrSmall(N2_LS);
+        case PllField::N1_HS:
+            return tooLargeOrSmall(N1_HS);
+        case PllField::NC1_LS:
+            return tooLargeOrSmall(NC1_LS);
+        case PllField::NC2_LS:
+            return tooLargeOrSmall(NC2_LS);
         case PllField::PhaseIndex:
             return QStringLiteral("The phase list has more entries than the clock can take.");
-        default:
+        case PllField::BW:
             break;
     }
-    // The clamp keeps the dividers far inside their fields; only a damaged box gets here.
-    const QLineEdit* box = pllBoxes()[static_cast<std::size_t>(refusal.field)];
-    return box->objectName() + QStringLiteral(" is too large or too small for the clock.");
+    return QStringLiteral("BW must be a number from 0 to 255.");
 }
 
 void frmMain::SetFreq_Click() {
@@ -44,8 +58,7 @@ void frmMain::SetFreq_Click() {
         const std::optional<PllSettingsBytes> settings = pllSettingsFromControls();
         if (!settings)
             return;
-        // A failed send is not told (the next configuration read shows the clock's state).
-        (void)sendCommand(
+        sendCommand(
             [&settings](std::size_t length) { return setFrequencyReport(*settings, length); });
         showProgrammedFrequencies(decodePllSettings(*settings));
     }

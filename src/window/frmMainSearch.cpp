@@ -1,18 +1,16 @@
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QScopeGuard>
 
-#include <chrono>
-#include <cmath>
-#include <functional>
 
 #include "window/QtText.h"
+#include "window/YieldGate.h"
 #include "window/frmMain.h"
 #include "planning/DividerSearch.h"
+#include "planning/NearestExact.h"
 #include "planning/PllModel.h"
 
 namespace tarnwell {
@@ -21,29 +19,6 @@ namespace {
 
 const QString kUpdateCaption = QStringLiteral("Update");
 
-struct YieldingSearch {
-    SearchResult result;
-};
-
-// Runs the search and lets the window's events through whenever `interval` has passed since they
-// last ran, showing where the search is just before. `keepGoing` is asked after every such pause.
-YieldingSearch searchYieldingEvery(double out1Frequency, std::chrono::milliseconds interval,
-                                   const std::function<void(const SearchProgress&)>& show,
-                                   const std::function<bool()>& keepGoing) {
-    using Clock = std::chrono::steady_clock;
-    YieldingSearch search;
-    Clock::time_point lastYield = Clock::now();
-    search.result = findDividers(out1Frequency, [&](const SearchProgress& at) {
-        if (Clock::now() - lastYield < interval)
-            return true;
-        show(at);
-        QCoreApplication::processEvents();
-        lastYield = Clock::now();
-        return keepGoing();
-    });
-    return search;
-}
-
 // Text, zero and negatives are no frequency; below 1 Hz the search's loop bounds would leave the
 // 32-bit range. Everything else is searched: a frequency outside the dividers' reach ends in the
 // "Not found" message like any other frequency without an exact setting.
@@ -51,13 +26,14 @@ constexpr double kLowestAcceptedFrequency = 1.0;
 
 QString out1FrequencyHint(const NumberLocale& locale) {
     constexpr double kExampleFrequency = 10000000;
+    const WholeFrequencyRange range = reachableWholeFrequencies();
     return QStringLiteral(
                "Type the output 1 frequency in Hz, a number of at least 1, for example %1. The "
                "clock reaches %2 to %3 Hz.")
         .arg(
             QString::fromStdString(formatGrouped(kExampleFrequency, locale)),
-            QString::fromStdString(formatGrouped(std::ceil(kLowestSearchableFrequency), locale)),
-            QString::fromStdString(formatGrouped(std::floor(kHighestSearchableFrequency), locale)));
+            QString::fromStdString(formatGrouped(range.lowest, locale)),
+            QString::fromStdString(formatGrouped(range.highest, locale)));
 }
 
 }  // namespace
@@ -80,28 +56,29 @@ void frmMain::FindFreq_Click() {
     // Events run inside the search: the window may be closed, or even destroyed, meanwhile.
     const QPointer<frmMain> alive(this);
     const bool shownAtStart = isVisible();
-    YieldingSearch search;
+    SearchResult result;
     {
         searchRunning_ = true;
         const auto searchEnded = qScopeGuard([&] {
             if (alive)
                 searchRunning_ = false;
         });
-        search = searchYieldingEvery(
-            *wanted, searchYieldInterval_,
-            [this](const SearchProgress& at) { showSearchProgress(at); },
-            [&] { return alive && !(shownAtStart && isHidden()); });
+        YieldGate gate(searchYieldInterval_,
+                       [&] { return alive && !(shownAtStart && isHidden()); });
+        result = findDividers(*wanted, [&](const SearchProgress& at) {
+            return gate([&] { showSearchProgress(at); });
+        });
     }
     if (!alive)
         return;
 
-    switch (search.result.outcome) {
+    switch (result.outcome) {
         case SearchOutcome::Found:
-            showFoundSetting(*search.result.plan, *wanted);
+            showFoundSetting(*result.plan, *wanted);
             SetFreq_Click();
             break;
         case SearchOutcome::NotFound:
-            offerNearestSettings(*wanted, *search.result.exhausted);
+            offerNearestSettings(*wanted, *result.exhausted);
             break;
         case SearchOutcome::Cancelled:  // the window was closed: nobody waits for a result
             SetFreq->setText(kUpdateCaption);

@@ -8,6 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "common/NumberText.h"
+#include "planning/NearestExact.h"
+
 namespace {
 
 using tarnwell::plan::runPlan;
@@ -121,6 +124,20 @@ TEST(TarnwellPlan, NearestAnswersWhatTheSearchCannot) {
     EXPECT_NE(json.find("{\"input\":\"10000000\",\"hz\":10000000,\"exact\":{\"pass\":"
                         "\"preferred\",\"GPS\":4687500"),
               std::string::npos);
+}
+
+// A frequency out of reach gets the range instead of a look around it, and the nearer end.
+TEST(TarnwellPlan, NearestTellsTheRangeForAFrequencyOutOfReach) {
+    const tarnwell::WholeFrequencyRange range = tarnwell::reachableWholeFrequencies();
+    const std::string lowest = tarnwell::formatNumber(range.lowest);
+    const std::string highest = tarnwell::formatNumber(range.highest);
+    const std::string out = run({"--nearest", "100", "1e9"}).out;
+    EXPECT_NE(out.find("100: not found\n100: the clock reaches " + lowest + " to " + highest +
+                       " Hz\n100: nearest above HZ=" + lowest + " "),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find("1e9: nearest below HZ=" + highest + " "), std::string::npos) << out;
+    EXPECT_EQ(out.find("closest"), std::string::npos) << out;
 }
 
 TEST(TarnwellPlan, DividersTellWhatASettingMakesAndBreaks) {

@@ -19,11 +19,11 @@ public:
     WatchedDevice(const WatchedDevice&) = delete;
     WatchedDevice& operator=(const WatchedDevice&) = delete;
 
-    bool sendFeatureReport(std::span<const std::uint8_t> report) override {
+    [[nodiscard]] bool sendFeatureReport(std::span<const std::uint8_t> report) override {
         show(FeatureTransfer::Direction::Send, report);
         return ForwardingDevice::sendFeatureReport(report);
     }
-    std::optional<std::size_t> getFeatureReport(std::span<std::uint8_t> buffer) override {
+    [[nodiscard]] std::optional<std::size_t> getFeatureReport(std::span<std::uint8_t> buffer) override {
         show(FeatureTransfer::Direction::Get, buffer);
         return ForwardingDevice::getFeatureReport(buffer);
     }

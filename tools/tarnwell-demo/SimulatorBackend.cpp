@@ -11,7 +11,7 @@ public:
            std::shared_ptr<SendRouting> routing)
         : ForwardingDevice(std::move(device)), clock_(clock), routing_(std::move(routing)) {}
 
-    bool sendFeatureReport(std::span<const std::uint8_t> report) override {
+    [[nodiscard]] bool sendFeatureReport(std::span<const std::uint8_t> report) override {
         const std::shared_ptr<VirtualClock> clock = clock_.lock();
         const bool failOnPurpose = clock && routing_->failingNext.erase(clock.get()) > 0;
         const bool accepted = !failOnPurpose && inner().sendFeatureReport(report);

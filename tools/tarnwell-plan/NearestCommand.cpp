@@ -31,15 +31,8 @@ std::string settingFields(const DividerPlan& plan, int bandwidth) {
     return line.substr(kPrefix.size());
 }
 
-// Enough digits after the point to show the error, at least three.
-int decimalsFor(double errorHz) {
-    if (errorHz == 0)
-        return 3;
-    return std::clamp(static_cast<int>(std::ceil(-std::log10(std::fabs(errorHz)))) + 3, 3, 30);
-}
-
 std::string out1Decimal(const ClosestSetting& s) {
-    return exactDecimal(s.out1.numerator, s.out1.denominator, decimalsFor(s.errorHz));
+    return exactDecimal(s.out1.numerator, s.out1.denominator, decimalsToShowError(s.errorHz));
 }
 
 std::string jsonPlan(const DividerPlan& p) {
@@ -70,30 +63,11 @@ std::string jsonString(std::string_view text) {
 
 }  // namespace
 
-std::string exactDecimal(std::int64_t num, std::int64_t den, int decimals) {
-    if (den == 0)
-        return "undefined";
-    std::string s = num < 0 ? "-" : "";
-    const auto n = static_cast<unsigned __int128>(num < 0 ? -static_cast<__int128>(num) : num);
-    const auto d = static_cast<unsigned __int128>(den);
-    s += std::to_string(static_cast<std::uint64_t>(n / d));
-    auto rest = n % d;
-    if (decimals > 0)
-        s += '.';
-    for (int i = 0; i < decimals; ++i) {
-        rest *= 10;
-        s += static_cast<char>('0' + static_cast<int>(rest / d));
-        rest %= d;
-    }
-    return s;
-}
-
 std::string nearestText(std::string_view text, double hz, int bandwidth) {
     const SearchResult exact = findDividers(hz);
     if (exact.outcome == SearchOutcome::Found)
         return planLine(text, exact, bandwidth) + '\n';
     std::string out = std::string(text) + ": not found\n";
-    const NearestExact near = findNearestExact(hz);
     const auto neighbour = [&](const char* side, const std::optional<ExactNeighbour>& n) {
         out += std::string(text) + ": nearest " + side;
         if (!n) {
@@ -104,6 +78,16 @@ std::string nearestText(std::string_view text, double hz, int bandwidth) {
                " DIFF_PPM=" + number(n->distancePpm) + " " + settingFields(n->plan, bandwidth) +
                '\n';
     };
+    if (!isSearchableFrequency(hz)) {
+        // Nothing near it can be made: say what can, and offer the end that is nearest.
+        const WholeFrequencyRange range = reachableWholeFrequencies();
+        out += std::string(text) + ": the clock reaches " + formatNumber(range.lowest) + " to " +
+               formatNumber(range.highest) + " Hz\n";
+        if (const std::optional<ExactNeighbour> end = reachableEndWithSetting(hz))
+            neighbour(end->frequency < hz ? "below" : "above", end);
+        return out;
+    }
+    const NearestExact near = findNearestExact(hz);
     neighbour("below", near.below);
     neighbour("above", near.above);
     const ClosestResult closest = findClosestSetting(hz);
@@ -207,6 +191,8 @@ std::string windowName(WindowFault f) {
 }
 
 std::string fractionText(const Fraction& f, int decimals) {
+    if (f.denominator == 0)
+        return std::to_string(f.numerator) + "/0 (undefined)";
     return std::to_string(f.numerator) + "/" + std::to_string(f.denominator) + " (" +
            exactDecimal(f.numerator, f.denominator, decimals) + ")";
 }

@@ -19,7 +19,4 @@ std::string nearestJson(std::span<const std::string_view> texts, std::span<const
 // Returns the exit status (2 when the seven numbers are not whole numbers).
 int runDividers(std::span<const std::string_view> values, std::ostream& out, std::ostream& err);
 
-// num / den as a decimal with the given number of digits after the point, cut (not rounded).
-std::string exactDecimal(std::int64_t num, std::int64_t den, int decimals);
-
 }  // namespace tarnwell::plan

@@ -21,6 +21,9 @@ constexpr int kBandwidthWithoutSerial = 15;
 // The help, with the clock's numbers filled in from the limits.
 std::string usage() {
     const std::string reach = formatNumber(kNearestExactReach * 100) + "%";
+    const WholeFrequencyRange range = reachableWholeFrequencies();
+    const std::string lowest = formatNumber(range.lowest);
+    const std::string highest = formatNumber(range.highest);
     return R"(Usage: tarnwell-plan [--serial SERIAL] [--nearest] [--json] HZ...
        tarnwell-plan --dividers GPS N31 N2_HS N2_LS N1_HS NC1_LS NC2_LS
 
@@ -53,6 +56,12 @@ With --nearest, a frequency without an exact setting gets, instead of one line:
                        )" + reach + R"( of HZ ("none within )" + reach + R"(" otherwise))
   closest              the setting whose output 1 is nearest to HZ of all the search allows,
                        OUT1 its exact frequency, OUT1_HZ in decimals enough to show the error
+
+A frequency outside what output 1 can reach gets, after "not found", the range instead, and the
+end of it nearest to HZ when that end has an exact setting:
+
+  HZ: the clock reaches )" + lowest + " to " + highest + R"( Hz
+  HZ: nearest above HZ=... DIFF_HZ=... (as above; "below" for a frequency above the range)
 
 Options:
   --serial SERIAL  the clock's serial number; its second character chooses BW

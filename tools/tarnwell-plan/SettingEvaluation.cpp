@@ -6,7 +6,9 @@ namespace {
 
 using i128 = __int128;
 
-i128 absI(i128 v) { return v < 0 ? -v : v; }
+i128 absI(i128 v) {
+    return v < 0 ? -v : v;
+}
 
 Fraction reduced(i128 n, i128 d) {
     if (d == 0)
@@ -23,7 +25,9 @@ Fraction reduced(i128 n, i128 d) {
     return Fraction{static_cast<std::int64_t>(n / a), static_cast<std::int64_t>(d / a)};
 }
 
-bool outside(std::int64_t v, std::int64_t lo, std::int64_t hi) { return v < lo || v > hi; }
+bool outside(std::int64_t v, std::int64_t lo, std::int64_t hi) {
+    return v < lo || v > hi;
+}
 
 }  // namespace
 
