@@ -35,4 +35,34 @@ TEST(SettingEvaluation, EachPassWindowIncludesBothEnds) {
     }
 }
 
+// Each divider limit holds its ends and refuses one step beyond either (even steps for the even
+// dividers, so that only the range is at stake).
+TEST(SettingEvaluation, EachDividerLimitIncludesBothEnds) {
+    struct Limit {
+        std::int64_t GivenSetting::*field;
+        std::int64_t lowest, highest, step;
+        SettingFault fault;
+    };
+    const Limit limits[] = {
+        {&GivenSetting::reference, kGpsMin, kGpsMax, 1, SettingFault::ReferenceOutOfRange},
+        {&GivenSetting::n31, kN31Min, kN31Max, 1, SettingFault::N31OutOfRange},
+        {&GivenSetting::n2hs, kN2HsMin, kN2HsMax, 1, SettingFault::N2hsOutOfRange},
+        {&GivenSetting::n2ls, kLowSpeedDividerMin, kN2LsMax, 2, SettingFault::N2lsOutOfRange},
+        {&GivenSetting::n1hs, kN1HsMin, kN1HsMax, 1, SettingFault::N1hsOutOfRange},
+        {&GivenSetting::nc1ls, kLowSpeedDividerMin, kNcMax, 2, SettingFault::Nc1lsOutOfRange},
+        {&GivenSetting::nc2ls, kLowSpeedDividerMin, kNcMax, 2, SettingFault::Nc2lsOutOfRange},
+    };
+    for (const Limit& limit : limits) {
+        const auto faults = [&](std::int64_t value) {
+            GivenSetting s{4687500, 5, 11, 512, 11, 48, 48};
+            s.*limit.field = value;
+            return std::ranges::count(evaluateSetting(s).limitFaults, limit.fault);
+        };
+        EXPECT_EQ(faults(limit.lowest), 0);
+        EXPECT_EQ(faults(limit.highest), 0);
+        EXPECT_EQ(faults(limit.lowest - limit.step), 1);
+        EXPECT_EQ(faults(limit.highest + limit.step), 1);
+    }
+}
+
 }  // namespace
