@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 
 #include "CommandLog.h"
 #include "WindowFixture.h"
@@ -100,6 +101,13 @@ TEST_F(FindTest, NoSolutionWarnsAndSendsNothing) {
         EXPECT_EQ((QStringList{text("N1_HS"), text("NC1_LS"), text("NC2_LS"), text("N2_HS")}),
                   (QStringList{"4", "1316", "1316", "4"}))
             << wanted;
+    }
+    // Out of reach, the range's nearer end is the one offer.
+    for (const auto& [wanted, end] : {std::pair{"123", "365"}, {"812500001", "812500000"}}) {
+        questions.clear();
+        find(wanted);
+        ASSERT_EQ(questions.size(), 1u);
+        EXPECT_EQ(questions[0].choices, QStringList{QStringLiteral("Use %1 Hz").arg(end)});
     }
     EXPECT_TRUE(clock.receivedReports().empty());
 }
