@@ -151,10 +151,19 @@ std::size_t CommandSpec::argumentCount() const {
 
 std::string CommandSpec::usage() const {
     std::string text = name;
-    if (!arguments.empty())
-        text += " " + arguments;
-    for (const OptionSpec& o : options)
-        text += " [" + o.names + (o.valueName.empty() ? "" : " " + o.valueName) + "]";
+    if (!arguments.empty()) {
+        text += ' ';
+        text += arguments;
+    }
+    for (const OptionSpec& o : options) {
+        text += " [";
+        text += o.names;
+        if (!o.valueName.empty()) {
+            text += ' ';
+            text += o.valueName;
+        }
+        text += ']';
+    }
     return text;
 }
 

@@ -40,7 +40,7 @@ JSON:
   has a descriptive snake_case name. Counts, dividers and register values are whole numbers.
   Frequencies (in Hz, exact, not the window's shortened F3 and Fosc readouts) and the phase are
   numbers when a double holds them exactly, otherwise strings "NUMERATOR/DENOMINATOR" with the
-  exact value; a value that cannot be computed (a divider of 0) is null.
+  exact value. A number that is not finite would be written as null.
 )";
 
 constexpr std::string_view kExamples = R"(
@@ -60,11 +60,15 @@ Report bugs to the Tarnwell maintainers.
 // of its own.
 void item(std::string& out, const std::string& label, std::string_view text, std::size_t column,
           std::size_t gap) {
-    std::string line = "  " + label;
-    if (line.size() + gap > column)
-        line += "\n" + std::string(column, ' ');
-    else
+    // Appended piece by piece: GCC 12 at -O3 warns falsely on a short literal added to a string.
+    std::string line = "  ";
+    line += label;
+    if (line.size() + gap > column) {
+        line += '\n';
+        line.append(column, ' ');
+    } else {
         line.resize(column, ' ');
+    }
     out += line;
     for (const char c : text) {
         out += c;
@@ -76,10 +80,15 @@ void item(std::string& out, const std::string& label, std::string_view text, std
 
 std::string optionLabel(const OptionSpec& option) {
     std::string label = option.names.starts_with("--") ? "    " : "";
-    for (const char c : option.names)
-        label += c == ',' ? std::string(", ") : std::string(1, c);
-    if (!option.valueName.empty())
-        label += " " + option.valueName;
+    for (const char c : option.names) {
+        label += c;
+        if (c == ',')
+            label += ' ';
+    }
+    if (!option.valueName.empty()) {
+        label += ' ';
+        label += option.valueName;
+    }
     return label;
 }
 
@@ -90,8 +99,11 @@ std::string helpText() {
     std::string out(kIntroduction);
     out += "\nCommands:\n";
     for (const CommandSpec& command : ctlCommands()) {
-        const std::string label =
-            command.arguments.empty() ? command.name : command.name + " " + command.arguments;
+        std::string label = command.name;
+        if (!command.arguments.empty()) {
+            label += ' ';
+            label += command.arguments;
+        }
         item(out, label, command.help, kTextColumn, 2);
     }
     out += "\nOptions:\n";
@@ -100,7 +112,9 @@ std::string helpText() {
     for (const CommandSpec& command : ctlCommands()) {
         if (command.options.empty())
             continue;
-        out += "\nOptions of " + command.name + ":\n";
+        out += "\nOptions of ";
+        out += command.name;
+        out += ":\n";
         for (const OptionSpec& option : command.options)
             item(out, optionLabel(option), option.help, kTextColumn, 2);
     }
