@@ -14,10 +14,11 @@
 #include <utility>
 #include <vector>
 
+#include "planning/ClosestSetting.h"
+#include "planning/DividerSearch.h"
+#include "planning/NearestExact.h"
 #include "window/QtText.h"
 #include "window/frmMain.h"
-#include "planning/DividerSearch.h"
-#include "planning/NearestSettings.h"
 
 namespace tarnwell {
 

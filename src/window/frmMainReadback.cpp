@@ -5,21 +5,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "window/QtText.h"
-#include "window/frmMain.h"
-#include "planning/Output2List.h"
-#include "planning/PllModel.h"
+#include "planning/ClockLimits.h"
 #include "readback/ConfigurationRead.h"
 #include "readback/IdentityText.h"
+#include "readback/ShownConfiguration.h"
+#include "window/QtText.h"
+#include "window/frmMain.h"
 
 namespace tarnwell {
-
-namespace {
-
-const QStringList kDriveStrengths = {QStringLiteral("8mA"), QStringLiteral("16mA"),
-                                     QStringLiteral("24mA"), QStringLiteral("32mA")};
-
-}  // namespace
 
 // Brings the window into step with the selected clock. Device commands stay shut for the whole
 // read, so the handlers that the changing controls raise send nothing.
@@ -77,7 +70,10 @@ void frmMain::showIdentity() {
 }
 
 void frmMain::enableDeviceControls() {
-    replaceItems(Enc1, kDriveStrengths);
+    QStringList driveStrengths;
+    for (const std::string_view text : kDriveStrengthTexts)
+        driveStrengths << latin1Text(text);
+    replaceItems(Enc1, driveStrengths);
     Enc1->setCurrentIndex(0);
     Enc1->setEnabled(true);
     for (QWidget* control : std::initializer_list<QWidget*>{OUT1ID, OUT2ID, OUT1EN, OUT2EN,
@@ -105,20 +101,22 @@ void frmMain::showConfiguration() {
     N1_HS->setText(QString::number(pll.n1hs));
     NC1_LS->setText(QString::number(pll.nc1ls));
     NC2_LS->setText(QString::number(pll.nc2ls));
-    FillPhaseBox();
+    const ShownConfiguration shown = shownConfiguration(*configuration, locale_);
+    replaceItems(PhaseBox, latin1Texts(shown.phaseTexts));
+    PhaseBox->setCurrentIndex(0);
     BW->setText(QString::number(pll.bw));
 
-    setBoxNumber(Out1Freq, output1Frequency(pllValuesOf(pll)));
-    showReadouts();
+    Out1Freq->setText(latin1Text(shown.out1Text));
+    F3lbl->setText(latin1Text(shown.f3Caption));
+    Fosclbl->setText(latin1Text(shown.foscCaption));
 
-    // Built from the output-1 text as shown, so the entry equal to output 1 reads the same.
-    const double out1 = boxNumber(Out1Freq).value_or(0);
-    const int lastIndex = out2ReadbackLastIndex(pll.nc2ls);
-    showOut2Entries(out2Texts(out1, pll.nc1ls, 0, lastIndex + 1, locale_));
+    // Selecting the entry rewrites NC2_LS and fills the phase list again (OUT2_Click).
+    fillOut2(shown.out2Texts, 0);
+    OUT2->setCurrentIndex(shown.out2Selected);
     OUT2->setEnabled(true);
 
     // After both list rebuilds, which select the first phase entry.
-    PhaseBox->setCurrentIndex(pll.phaseIndex < PhaseBox->count() ? pll.phaseIndex : 0);
+    PhaseBox->setCurrentIndex(shown.phaseSelected);
 }
 
 }  // namespace tarnwell

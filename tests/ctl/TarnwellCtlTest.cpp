@@ -8,8 +8,8 @@
 #include "CtlCommand.h"
 #include "ToolJson.h"
 #include "commands/CommandPayloads.h"
+#include "commands/SetFrequencyCommand.h"
 #include "planning/PllSettings.h"
-#include "planning/SetFrequencyCommand.h"
 #include "sim/VirtualClockBackend.h"
 
 namespace tarnwell::ctl {

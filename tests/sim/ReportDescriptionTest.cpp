@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "commands/CommandPayloads.h"
+#include "commands/SetFrequencyCommand.h"
 #include "planning/PllSettings.h"
-#include "planning/SetFrequencyCommand.h"
 
 using namespace tarnwell;
 

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "commands/CommandPayloads.h"
-#include "planning/SetFrequencyCommand.h"
+#include "commands/SetFrequencyCommand.h"
 #include "readback/ConfigReport.h"
 
 using namespace tarnwell;

@@ -6,7 +6,7 @@
 #include "TransferCheck.h"
 #include "WindowFixture.h"
 #include "commands/CommandPayloads.h"
-#include "planning/SetFrequencyCommand.h"
+#include "commands/SetFrequencyCommand.h"
 
 namespace tarnwell::soak {
 namespace {

@@ -10,9 +10,9 @@
 
 #include "ToolJson.h"
 #include "UhidClockProcess.h"
+#include "commands/SetFrequencyCommand.h"
 #include "device/FeatureReport.h"
 #include "planning/PllSettings.h"
-#include "planning/SetFrequencyCommand.h"
 
 namespace tarnwell {
 namespace {

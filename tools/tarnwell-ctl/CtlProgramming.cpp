@@ -6,13 +6,13 @@
 #include "CtlRun.h"
 #include "CtlText.h"
 #include "SettingChoice.h"
+#include "commands/SetFrequencyCommand.h"
 #include "planning/DividerLimits.h"
 #include "planning/DividerSearch.h"
-#include "planning/NearestSettings.h"
+#include "planning/ExactFrequencies.h"
 #include "planning/Output2List.h"
 #include "planning/PhaseList.h"
 #include "planning/PllModel.h"
-#include "planning/SetFrequencyCommand.h"
 
 namespace tarnwell::ctl {
 
@@ -36,8 +36,8 @@ std::optional<PllSettingsBytes> encode(const PllSettings& v) {
 // The frequencies as exact fractions of the registers, not as the window's shortened readouts.
 void Run::addSetting(Json& document, const Setting& setting) const {
     const PllSettings& v = setting.values;
-    const SettingEvaluation exact =
-        evaluateSetting({v.gps, v.n31, v.n2hs, v.n2ls, v.n1hs, v.nc1ls, v.nc2ls});
+    const ExactFrequencies exact =
+        exactFrequencies({v.gps, v.n31, v.n2hs, v.n2ls, v.n1hs, v.nc1ls, v.nc2ls});
     const auto frequency = [](const Fraction& f) {
         return exactNumber(f.numerator, f.denominator);
     };

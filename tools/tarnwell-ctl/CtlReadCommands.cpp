@@ -6,10 +6,8 @@
 #include "ClockListing.h"
 #include "CtlRun.h"
 #include "CtlText.h"
-#include "planning/Output2List.h"
-#include "planning/PhaseList.h"
-#include "planning/PllModel.h"
 #include "readback/IdentityText.h"
+#include "readback/ShownConfiguration.h"
 
 namespace tarnwell::ctl {
 
@@ -75,26 +73,19 @@ int Run::show() {
 
     // What the window's readback shows for this configuration.
     const PllSettings& pll = configuration->pll;
-    const std::string out1Text = formatNumber(output1Frequency(pllValuesOf(pll)), kDot);
-    const std::vector<std::string> phases = phaseEntries(formatNumber(pll.nc1ls, kDot), kDot);
-    const std::size_t phaseIndex = pll.phaseIndex < phases.size() ? pll.phaseIndex : 0;
-    const std::string phaseText = phases[phaseIndex];
-    // The output-2 list's selection rewrites NC2_LS to the even divider of the entry shown.
-    std::optional<std::string> out2Text;
-    double nc2Shown = pll.nc2ls;
-    const int entries = out2ReadbackLastIndex(pll.nc2ls) + 1;
-    if (entries > 0) {
-        const int selected = out2SelectionIndex(pll.nc2ls, entries);
-        out2Text =
-            out2Texts(parseNumber(out1Text, kDot).value_or(0), pll.nc1ls, selected, 1, kDot)[0];
-        nc2Shown = out2DividerForIndex(selected);
-    }
-    const double f3 = f3Readout(pllValuesOf(pll));
-    const double fosc = foscReadoutGHz(pllValuesOf(pll));
+    const ShownConfiguration shownConfig = shownConfiguration(*configuration, kDot);
+    const std::string& out1Text = shownConfig.out1Text;
+    // NC1_LS is a number, so the phase list holds at least the unshifted entry.
+    const std::string& phaseText =
+        shownConfig.phaseTexts[static_cast<std::size_t>(shownConfig.phaseSelected)];
+    const std::optional<std::string> out2Text = shownConfig.selectedOut2();
+    const double nc2Shown = shownConfig.nc2Shown;
+    const double f3 = shownConfig.f3Hz;
+    const double fosc = shownConfig.foscGHz;
     const std::optional<std::string> manufacturer = shown(identity.manufacturer);
     const std::optional<std::string> firmware =
         manufacturer ? std::optional(firmwareText(clock_.info.releaseNumber)) : std::nullopt;
-    const std::string drive(kDriveTexts[static_cast<std::size_t>(configuration->driveIndex)]);
+    const std::string drive(shownConfig.driveText);
 
     if (args_.json) {
         Json document = {{"serial", utf8FromLatin1(serial_)},

@@ -1,4 +1,4 @@
-#include "planning/SetFrequencyCommand.h"
+#include "commands/SetFrequencyCommand.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
