@@ -34,7 +34,7 @@ TEST(ToolJson, NumbersOnlyWhereADoubleHoldsTheValueExactly) {
     EXPECT_EQ(decimalNumber("7.5"), 7.5);
     EXPECT_EQ(decimalNumber("0"), 0);
     EXPECT_EQ(decimalNumber("25.71"), "25.71");
-    EXPECT_EQ(decimalNumber("-0.1"), "-0.1");
+    EXPECT_EQ(decimalNumber("-7.5"), -7.5);
 }
 
 }  // namespace
