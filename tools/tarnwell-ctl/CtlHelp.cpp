@@ -38,9 +38,11 @@ JSON:
   With --json each command prints one JSON object on one line. The clock's registers keep the
   names the window shows (GPS, N31, N2_HS, N2_LS, N1_HS, NC1_LS, NC2_LS, BW); every other field
   has a descriptive snake_case name. Counts, dividers and register values are whole numbers.
-  Frequencies (in Hz, exact, not the window's shortened F3 and Fosc readouts) and the phase are
-  numbers when a double holds them exactly, otherwise strings "NUMERATOR/DENOMINATOR" with the
-  exact value. A number that is not finite would be written as null.
+  Frequencies are exact, in Hz (not the window's shortened F3 and Fosc readouts): a number when
+  a double holds the value exactly, otherwise the string "NUMERATOR/DENOMINATOR". The phase is
+  the window's choice in degrees: a number when a double holds it exactly, otherwise its text
+  ("25.71"). A number that is not finite would be written as null.
+
 )";
 
 constexpr std::string_view kExamples = R"(
@@ -93,7 +95,7 @@ std::string optionLabel(const OptionSpec& option) {
 }
 
 constexpr std::size_t kTextColumn = 23;
-constexpr std::size_t kJsonColumn = 11;
+constexpr std::size_t kJsonColumn = 18;
 
 std::string helpText() {
     std::string out(kIntroduction);
@@ -121,8 +123,8 @@ std::string helpText() {
     out += kExitStatus;
     out += kJson;
     for (const CommandSpec& command : ctlCommands())
-        item(out, command.name, command.jsonFields, kJsonColumn, 1);
-    item(out, "error", R"({"error", "exit_status"}, with every command)", kJsonColumn, 1);
+        item(out, command.name, command.jsonFields, kJsonColumn, 2);
+    item(out, "error", R"({"error", "exit_status"}, with every command)", kJsonColumn, 2);
     out += kExamples;
     return out;
 }
