@@ -5,9 +5,9 @@
 #include "FuzzCheck.h"
 #include "FuzzInput.h"
 #include "FuzzTargets.h"
+#include "commands/SetFrequencyCommand.h"
 #include "common/NumberText.h"
 #include "planning/PllSettings.h"
-#include "commands/SetFrequencyCommand.h"
 
 namespace tarnwell::fuzz {
 

@@ -40,7 +40,9 @@ using i128 = __int128;
 // Ties are settled by comparing errors exactly (cross-multiplied in 128 bits) and then by the
 // search's order, so the answer does not depend on the order groups are visited in.
 
-i128 absI(i128 v) { return v < 0 ? -v : v; }
+i128 absI(i128 v) {
+    return v < 0 ? -v : v;
+}
 
 // Smallest x >= 0 with lo <= (a x) mod m <= hi (0 <= lo <= hi < m, 0 <= a < m), or -1.
 // If [lo, hi] holds a multiple of a, ceil(lo / a) is the answer; otherwise a x - m y lands in
@@ -216,7 +218,8 @@ private:
         if (!best_)
             return INFINITY;
         return static_cast<double>(best_->scaledError) /
-               (static_cast<double>(q_) * static_cast<double>(best_->b)) * (1 + 1e-9) + 1e-300;
+                   (static_cast<double>(q_) * static_cast<double>(best_->b)) * (1 + 1e-9) +
+               1e-300;
     }
 
     // The j whose Fosc target is close enough to the window (point 2).
@@ -225,8 +228,9 @@ private:
         const std::int64_t jMax = space_.largestNc / (2 * s);
         const double step = 2.0 * static_cast<double>(s) * g.n1;
         double lo = std::floor(static_cast<double>(g.rules->foscMin) / (step * (f_ + e))) - 1;
-        double hi = e < f_ ? std::ceil(static_cast<double>(g.rules->foscMax) / (step * (f_ - e))) + 1
-                           : static_cast<double>(jMax);
+        double hi = e < f_
+                        ? std::ceil(static_cast<double>(g.rules->foscMax) / (step * (f_ - e))) + 1
+                        : static_cast<double>(jMax);
         lo = std::max(lo, 1.0);
         hi = std::min(hi, static_cast<double>(jMax));
         return {static_cast<std::int64_t>(lo), static_cast<std::int64_t>(hi)};
@@ -341,8 +345,9 @@ private:
 
     ClosestSetting toSetting(const Candidate& c) const {
         ClosestSetting s;
-        s.plan = DividerPlan{c.pass, c.n1, static_cast<int>(c.nc), c.h, static_cast<int>(c.l),
-                             static_cast<int>(c.r), c.ref};
+        s.plan = DividerPlan{
+            c.pass, c.n1, static_cast<int>(c.nc), c.h, static_cast<int>(c.l), static_cast<int>(c.r),
+            c.ref};
         const std::int64_t gg = std::gcd(c.k, c.b);
         s.out1 = Fraction{c.k / gg, c.b / gg};
         const i128 signedScaled = static_cast<i128>(c.k) * q_ - p_ * c.b;

@@ -105,7 +105,8 @@ std::optional<double> acceptedReference(const LoopWindow& w, std::int64_t nc, do
     if (!(fosc >= w.foscMin && fosc <= w.foscMax && ref < kReferenceBound &&
           l <= kLargestLowSpeedDivider && f3 >= w.f3min && f3 <= w.f3max))
         return std::nullopt;
-    if (w.preferredRules && (std::fmod(ref, kPreferredRefDivisor) == 0 || nc % kPreferredNcMultipleOf != 0))
+    if (w.preferredRules &&
+        (std::fmod(ref, kPreferredRefDivisor) == 0 || nc % kPreferredNcMultipleOf != 0))
         return std::nullopt;
     return ref;
 }
@@ -176,7 +177,8 @@ std::optional<Acceptance> firstAcceptedOfNc(const NcContext& c) {
         if (!c.wholeMultiples[static_cast<std::size_t>(r)])
             continue;
         const auto x = static_cast<std::uint64_t>(r * c.fosc);
-        auto refLo = static_cast<std::uint64_t>(std::max(r * w.f3min, static_cast<double>(kN31LoopScale) * r * r - 1));
+        auto refLo = static_cast<std::uint64_t>(
+            std::max(r * w.f3min, static_cast<double>(kN31LoopScale) * r * r - 1));
         const auto refHi = static_cast<std::uint64_t>(
             std::min(kReferenceBound - 1, static_cast<double>(r) * w.f3max));
         // Once something is accepted, only a smaller D, that is a larger ref, can come before it.

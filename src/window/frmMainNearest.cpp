@@ -12,12 +12,12 @@
 #include <utility>
 #include <vector>
 
+#include "planning/ClosestSetting.h"
+#include "planning/DividerSearch.h"
+#include "planning/NearestExact.h"
 #include "window/QtText.h"
 #include "window/YieldGate.h"
 #include "window/frmMain.h"
-#include "planning/DividerSearch.h"
-#include "planning/ClosestSetting.h"
-#include "planning/NearestExact.h"
 
 namespace tarnwell {
 

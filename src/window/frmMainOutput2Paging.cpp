@@ -3,9 +3,9 @@
 
 #include <cmath>
 
-#include "window/frmMain.h"
 #include "planning/ClockLimits.h"
 #include "planning/Output2List.h"
+#include "window/frmMain.h"
 
 namespace tarnwell {
 

@@ -1,10 +1,10 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include "commands/SetFrequencyCommand.h"
+#include "planning/PllModel.h"
 #include "window/QtText.h"
 #include "window/frmMain.h"
-#include "planning/PllModel.h"
-#include "commands/SetFrequencyCommand.h"
 
 namespace tarnwell {
 

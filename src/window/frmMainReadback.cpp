@@ -5,12 +5,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "window/QtText.h"
-#include "window/frmMain.h"
 #include "planning/ClockLimits.h"
 #include "readback/ConfigurationRead.h"
 #include "readback/IdentityText.h"
 #include "readback/ShownConfiguration.h"
+#include "window/QtText.h"
+#include "window/frmMain.h"
 
 namespace tarnwell {
 

@@ -65,9 +65,9 @@ TEST(ClosestSetting, AnswersTheClocksSpaceWithAConsistentSetting) {
     EXPECT_EQ(exact.setting->plan, *findDividers(10000000).plan);
     EXPECT_EQ(findClosestSetting(100).outcome, SearchOutcome::NotFound);
     int calls = 0;
-    EXPECT_EQ(findClosestSetting(9999991, [&](const ClosestProgress&) { return ++calls < 5; })
-                  .outcome,
-              SearchOutcome::Cancelled);
+    EXPECT_EQ(
+        findClosestSetting(9999991, [&](const ClosestProgress&) { return ++calls < 5; }).outcome,
+        SearchOutcome::Cancelled);
 }
 
 }  // namespace

@@ -41,7 +41,7 @@ TEST(NearestExact, LargePrimeFactorsReallyHaveNoSetting) {
     }
     EXPECT_GT(ruledOut, 50);
     EXPECT_FALSE(provablyWithoutExactSetting(4999999 * 2 + 0));  // 9999998 = 2 x 4999999
-    EXPECT_TRUE(provablyWithoutExactSetting(10000022));           // 2 x 5000011
+    EXPECT_TRUE(provablyWithoutExactSetting(10000022));          // 2 x 5000011
 }
 
 }  // namespace

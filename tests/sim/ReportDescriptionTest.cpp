@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "commands/CommandPayloads.h"
-#include "planning/PllSettings.h"
 #include "commands/SetFrequencyCommand.h"
+#include "planning/PllSettings.h"
 
 using namespace tarnwell;
 

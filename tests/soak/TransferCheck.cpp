@@ -13,9 +13,9 @@
 
 #include "commands/CommandPayloads.h"
 #include "commands/RegisterText.h"
+#include "commands/SetFrequencyCommand.h"
 #include "planning/DividerLimits.h"
 #include "planning/PllSettings.h"
-#include "commands/SetFrequencyCommand.h"
 #include "readback/ConfigReport.h"
 
 namespace tarnwell::soak {

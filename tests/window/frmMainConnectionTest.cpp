@@ -18,7 +18,7 @@ TEST_F(ConnectionTest, WithoutClockStartsEmptyAndKeepsSearching) {
     EXPECT_FALSE(enabled("Frame1"));
     EXPECT_FALSE(enabled("Frame3"));
     EXPECT_TRUE(shown("LOS") && shown("LOL"));
-    EXPECT_EQ(text("lblSoftware"), "9.12");
+    EXPECT_EQ(text("lblSoftware"), TARNWELL_VERSION);
     EXPECT_TRUE(waits.empty());
     auto* timer = window().findChild<QTimer*>("Timer");
     EXPECT_TRUE(timer->isActive());

@@ -6,25 +6,6 @@ namespace {
 
 using i128 = __int128;
 
-i128 absI(i128 v) {
-    return v < 0 ? -v : v;
-}
-
-Fraction reduced(i128 n, i128 d) {
-    if (d == 0)
-        return Fraction{0, 0};
-    i128 a = absI(n);
-    i128 b = absI(d);
-    while (b != 0) {
-        const i128 t = a % b;
-        a = b;
-        b = t;
-    }
-    if (a == 0)
-        a = 1;
-    return Fraction{static_cast<std::int64_t>(n / a), static_cast<std::int64_t>(d / a)};
-}
-
 bool outside(std::int64_t v, std::int64_t lo, std::int64_t hi) {
     return v < lo || v > hi;
 }
@@ -33,11 +14,12 @@ bool outside(std::int64_t v, std::int64_t lo, std::int64_t hi) {
 
 SettingEvaluation evaluateSetting(const GivenSetting& s) {
     SettingEvaluation e;
+    const ExactFrequencies made = exactFrequencies(s);
+    e.out1 = made.out1;
+    e.out2 = made.out2;
+    e.f3 = made.f3;
+    e.fosc = made.fosc;
     const i128 k = static_cast<i128>(s.reference) * s.n2hs * s.n2ls;
-    e.out1 = reduced(k, static_cast<i128>(s.n31) * s.n1hs * s.nc1ls);
-    e.out2 = reduced(k, static_cast<i128>(s.n31) * s.n1hs * s.nc2ls);
-    e.f3 = reduced(s.reference, s.n31);
-    e.fosc = reduced(k, s.n31);
 
     auto limit = [&](bool broken, SettingFault fault) {
         if (broken)

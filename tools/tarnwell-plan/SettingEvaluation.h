@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "planning/ClosestSetting.h"
+#include "planning/ExactFrequencies.h"
 
 namespace tarnwell {
 
@@ -33,11 +34,6 @@ enum class WindowFault {
     ReferenceMultipleOf48,   // preferred pass only
     NcNotMultipleOf3,        // preferred pass only
     Nc2DiffersFromNc1,
-};
-
-struct GivenSetting {
-    std::int64_t reference = 0;
-    std::int64_t n31 = 0, n2hs = 0, n2ls = 0, n1hs = 0, nc1ls = 0, nc2ls = 0;
 };
 
 struct PassVerdict {
