@@ -53,7 +53,7 @@ With --nearest, a frequency without an exact setting gets, instead of one line:
   HZ: closest wide GPS=... Fosc=... OUT1=NUM/DEN OUT1_HZ=... ERROR_HZ=... ERROR_PPB=...
 
   nearest below/above  the nearest whole frequencies with an exact setting, looked for within
-                       )" + reach + R"( of HZ ("none within )" + reach + R"(" otherwise))
+                       )" + reach + R"( of HZ ("none within )" + reach + R"(" otherwise)
   closest              the setting whose output 1 is nearest to HZ of all the search allows,
                        OUT1 its exact frequency, OUT1_HZ in decimals enough to show the error
 
