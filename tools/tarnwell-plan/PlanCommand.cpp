@@ -53,8 +53,7 @@ With --nearest, a frequency without an exact setting gets, instead of one line:
   HZ: closest wide GPS=... Fosc=... OUT1=NUM/DEN OUT1_HZ=... ERROR_HZ=... ERROR_PPB=...
 
   nearest below/above  the nearest whole frequencies with an exact setting, looked for within
-                       )" +
-           reach + R"( of HZ ("none within )" + reach + R"(" otherwise))
+                       )" + reach + R"( of HZ ("none within )" + reach + R"(" otherwise)
   closest              the setting whose output 1 is nearest to HZ of all the search allows,
                        OUT1 its exact frequency, OUT1_HZ in decimals enough to show the error
 
@@ -68,16 +67,7 @@ Options:
   --serial SERIAL  the clock's serial number; its second character chooses BW
   --nearest        for frequencies without an exact setting, the nearest exact frequencies and
                    the closest setting
-  --json           the --nearest answers for all frequencies as one JSON object on one line:
-                   {"BW", "reach_percent", "frequencies": [{"input", "hz", "exact_setting",
-                   "nearest_below", "nearest_above", "closest"}]}, a setting as {"pass", "GPS",
-                   "N31", "N2_HS", "N2_LS", "N1_HS", "NC1_LS", "NC2_LS"}, a neighbour as {"hz",
-                   "diff_hz", "diff_ppm", "setting"}, the closest as {"setting", "out1_hz",
-                   "out1_decimal", "error_hz", "error_ppb"}; null for none. Frequencies and
-                   differences in Hz are numbers; out1_hz is a number when a double holds it
-                   exactly, otherwise the string "NUMERATOR/DENOMINATOR" of its exact value;
-                   out1_decimal (cut), diff_ppm, error_hz and error_ppb (rounded) are strings;
-                   a number that is not finite would be written as null
+  --json           the --nearest answers for all frequencies as one JSON document
   --dividers GPS N31 N2_HS N2_LS N1_HS NC1_LS NC2_LS
                    evaluate a setting: output 1 and 2, F3 and Fosc as exact fractions, the divider
                    limits it breaks (LIMITS), the windows and rules of each pass it breaks
