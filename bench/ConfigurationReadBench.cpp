@@ -3,7 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "OffscreenApplication.h"
-#include "app/frmMain.h"
+#include "window/frmMain.h"
 #include "sim/VirtualClockBackend.h"
 #include "planning/PllSettings.h"
 

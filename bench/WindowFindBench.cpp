@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "OffscreenApplication.h"
-#include "app/frmMain.h"
+#include "window/frmMain.h"
 #include "sim/VirtualClockBackend.h"
 
 namespace tarnwell {

@@ -1,8 +1,8 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
-#include "app/OffscreenForTextOptions.h"
-#include "app/frmMain.h"
+#include "window/OffscreenForTextOptions.h"
+#include "window/frmMain.h"
 #include "hid/HidapiBackend.h"
 
 int main(int argc, char* argv[]) {

@@ -14,7 +14,7 @@
 #include <utility>
 
 #include "TransferCheck.h"
-#include "app/WindowLocale.h"
+#include "window/WindowLocale.h"
 
 namespace tarnwell::soak {
 

@@ -13,7 +13,7 @@
 #include "SoakRandom.h"
 #include "WatchedBackend.h"
 #include "WindowState.h"
-#include "app/frmMain.h"
+#include "window/frmMain.h"
 #include "sim/VirtualClockBackend.h"
 
 namespace tarnwell::soak {

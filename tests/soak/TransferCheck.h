@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "WatchedBackend.h"
-#include "app/frmMain.h"
+#include "window/frmMain.h"
 
 namespace tarnwell::soak {
 

@@ -15,7 +15,7 @@
 
 #include "OffscreenApplication.h"
 #include "UhidClockProcess.h"
-#include "app/frmMain.h"
+#include "window/frmMain.h"
 #include "device/FeatureReport.h"
 #include "hid/HidapiBackend.h"
 

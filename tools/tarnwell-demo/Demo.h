@@ -2,7 +2,7 @@
 
 #include "ClockSimulatorPanel.h"
 #include "SimulatorBackend.h"
-#include "app/frmMain.h"
+#include "window/frmMain.h"
 #include "sim/VirtualClockBackend.h"
 
 namespace tarnwell::demo {

@@ -11,7 +11,7 @@
 #include <cstdio>
 
 #include "Demo.h"
-#include "app/frmMain.h"
+#include "window/frmMain.h"
 #include "sim/VirtualClockBackend.h"
 
 namespace tarnwell::demo {

@@ -6,7 +6,7 @@
 
 #include "Demo.h"
 #include "DemoScreenshots.h"
-#include "app/OffscreenForTextOptions.h"
+#include "window/OffscreenForTextOptions.h"
 
 int main(int argc, char* argv[]) {
     tarnwell::useOffscreenForTextOptions(argc, argv);

@@ -2,7 +2,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-#include "app/frmMain.h"
+#include "window/frmMain.h"
 #include "commands/CommandPayloads.h"
 #include "planning/Output2List.h"
 

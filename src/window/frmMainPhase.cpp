@@ -2,8 +2,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "app/QtText.h"
-#include "app/frmMain.h"
+#include "window/QtText.h"
+#include "window/frmMain.h"
 #include "planning/PhaseList.h"
 #include "planning/PllModel.h"
 

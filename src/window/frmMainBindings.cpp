@@ -9,7 +9,7 @@
 #include <memory>
 #include <utility>
 
-#include "app/frmMain.h"
+#include "window/frmMain.h"
 
 namespace tarnwell {
 

@@ -2,7 +2,7 @@
 #include <QLabel>
 #include <QTimer>
 
-#include "app/frmMain.h"
+#include "window/frmMain.h"
 #include "device/ClockExchange.h"
 
 namespace tarnwell {

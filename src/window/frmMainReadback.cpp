@@ -5,8 +5,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/QtText.h"
-#include "app/frmMain.h"
+#include "window/QtText.h"
+#include "window/frmMain.h"
 #include "planning/Output2List.h"
 #include "planning/PllModel.h"
 #include "readback/ConfigurationRead.h"

@@ -1,8 +1,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-#include "app/QtText.h"
-#include "app/frmMain.h"
+#include "window/QtText.h"
+#include "window/frmMain.h"
 #include "planning/PllModel.h"
 #include "planning/SetFrequencyCommand.h"
 

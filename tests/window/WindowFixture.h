@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/frmMain.h"
+#include "window/frmMain.h"
 #include "planning/PllSettings.h"
 #include "sim/VirtualClockBackend.h"
 

@@ -8,8 +8,8 @@
 
 #include <utility>
 
-#include "app/Twips.h"
-#include "app/frmMain.h"
+#include "window/Twips.h"
+#include "window/frmMain.h"
 
 namespace tarnwell {
 

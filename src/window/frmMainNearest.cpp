@@ -14,8 +14,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/QtText.h"
-#include "app/frmMain.h"
+#include "window/QtText.h"
+#include "window/frmMain.h"
 #include "planning/DividerSearch.h"
 #include "planning/NearestSettings.h"
 

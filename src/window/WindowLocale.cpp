@@ -1,4 +1,4 @@
-#include "app/WindowLocale.h"
+#include "window/WindowLocale.h"
 
 namespace tarnwell {
 

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "app/frmMain.h"
+#include "window/frmMain.h"
 #include "commands/CommandPayloads.h"
 #include "commands/RegisterText.h"
 

@@ -8,8 +8,8 @@
 
 #include <algorithm>
 
-#include "app/QtText.h"
-#include "app/frmMain.h"
+#include "window/QtText.h"
+#include "window/frmMain.h"
 #include "device/ClockExchange.h"
 #include "readback/IdentityText.h"
 

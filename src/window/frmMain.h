@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/WindowTiming.h"
+#include "window/WindowTiming.h"
 #include "common/NumberText.h"
 #include "device/ClockDiscovery.h"
 #include "device/FeatureReport.h"

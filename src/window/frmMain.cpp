@@ -1,4 +1,4 @@
-#include "app/frmMain.h"
+#include "window/frmMain.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,7 +17,7 @@
 #include <thread>
 #include <utility>
 
-#include "app/WindowLocale.h"
+#include "window/WindowLocale.h"
 
 namespace tarnwell {
 

@@ -10,8 +10,8 @@
 #include <cmath>
 #include <functional>
 
-#include "app/QtText.h"
-#include "app/frmMain.h"
+#include "window/QtText.h"
+#include "window/frmMain.h"
 #include "planning/DividerSearch.h"
 #include "planning/PllModel.h"
 

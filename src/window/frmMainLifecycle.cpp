@@ -5,7 +5,7 @@
 #include <QTimer>
 #include <QWindow>
 
-#include "app/frmMain.h"
+#include "window/frmMain.h"
 
 namespace tarnwell {
 

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "app/frmMain.h"
+#include "window/frmMain.h"
 #include "planning/Output2List.h"
 
 namespace tarnwell {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "WindowFixture.h"
-#include "app/Twips.h"
+#include "window/Twips.h"
 #include "sim/ForwardingBackend.h"
 
 namespace tarnwell::testing {

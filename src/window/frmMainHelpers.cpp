@@ -2,8 +2,8 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 
-#include "app/QtText.h"
-#include "app/frmMain.h"
+#include "window/QtText.h"
+#include "window/frmMain.h"
 
 namespace tarnwell {
 
