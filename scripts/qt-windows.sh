@@ -86,21 +86,22 @@ if ! cmake -S "$source_dir" -B "$work/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$t
     exit 1
 fi
 
-# Progress every 5 % of the compile steps, with the minutes so far.
+# Ninja's "[done/total]" lines, shown every 5 % with the minutes so far.
+show_progress() {
+    local line finished total shown=0 step
+    while IFS= read -r line; do
+        [[ "$line" =~ ^\[([0-9]+)/([0-9]+)\] ]] || continue
+        finished=${BASH_REMATCH[1]} total=${BASH_REMATCH[2]}
+        step=$((finished * 20 / total))
+        if [ "$step" -gt "$shown" ]; then
+            shown=$step
+            echo "qt-windows: $((step * 5)) % ($finished of $total steps, $(((SECONDS - started) / 60)) min)"
+        fi
+    done
+}
 echo "qt-windows: compiling"
 if ! NINJA_STATUS='[%f/%t] ' cmake --build "$work/build" -j "${TARNWELL_QT_JOBS:-$(nproc)}" 2>&1 |
-    tee -a "$log" |
-    awk -v start="$(date +%s)" '
-        match($0, /^\[[0-9]+\/[0-9]+\]/) {
-            split(substr($0, 2, RLENGTH - 2), n, "/")
-            step = int(n[1] * 20 / n[2])
-            if (step > shown) {
-                shown = step
-                "date +%s" | getline now; close("date +%s")
-                printf "qt-windows: %3d%% (%d of %d steps, %d min)\n", step * 5, n[1], n[2], (now - start) / 60
-                fflush()
-            }
-        }'; then
+    tee -a "$log" | show_progress; then
     grep -B2 -A20 -m1 'FAILED:' "$log" >&2 || tail -n 40 "$log" >&2
     echo "qt-windows: compiling Qt failed; the whole log is $log" >&2
     exit 1
