@@ -4,7 +4,8 @@
 #   scripts/dev.sh test    install what is needed, build, run every test: the unit and window
 #                          tests, the Debian package through lintian and the metadata validators,
 #                          the same tests under AddressSanitizer and UBSan, a short fuzzing run,
-#                          the Qt-free part cross-built for Windows with its tests under Wine, and
+#                          everything cross-built for Windows with its tests, the demo and the
+#                          installer under Wine (the first run on a machine builds Qt for Windows), and
 #                          (as root) the tests against the kernel's HID stack inside a small VM
 # Compiler warnings are errors in every build made here (TARNWELL_WERROR).
 set -euo pipefail

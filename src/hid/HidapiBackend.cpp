@@ -15,6 +15,8 @@
 #ifdef __linux__
 #include "hid/HidrawDescriptor.h"
 #include "hid/UdevMonitor.h"
+#elif defined(_WIN32)
+#include "hid/HidArrivalWatch.h"
 #endif
 
 #if defined(HID_API_VERSION) && HID_API_VERSION >= HID_API_MAKE_VERSION(0, 14, 0)
@@ -104,24 +106,31 @@ HidapiBackend::HidapiBackend()
 int HidapiBackend::changeDescriptor() const {
     return changes_ ? changes_->descriptor() : -1;
 }
+#elif defined(_WIN32)
+HidapiBackend::HidapiBackend()
+    : session_(HidapiSession::acquire()), changes_(session_ ? HidArrivalWatch::start() : nullptr) {}
 
-bool HidapiBackend::takeChanges() {
-    return changes_ && changes_->takeChanges();
+// The announcements arrive through the message loop; the window asks at every tick.
+int HidapiBackend::changeDescriptor() const {
+    return -1;
 }
 #else
 // Nothing watches here; an empty stand-in lets the member be destroyed. It is never made.
-class UdevMonitor {};
+class UdevMonitor {
+public:
+    bool takeChanges() { return false; }
+};
 
 HidapiBackend::HidapiBackend() : session_(HidapiSession::acquire()) {}
 
 int HidapiBackend::changeDescriptor() const {
     return -1;
 }
+#endif
 
 bool HidapiBackend::takeChanges() {
-    return false;
+    return changes_ && changes_->takeChanges();
 }
-#endif
 
 HidapiBackend::~HidapiBackend() = default;
 

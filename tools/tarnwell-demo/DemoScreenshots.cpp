@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QWidget>
@@ -11,8 +12,8 @@
 #include <cstdio>
 
 #include "Demo.h"
-#include "window/frmMain.h"
 #include "sim/VirtualClockBackend.h"
+#include "window/frmMain.h"
 
 namespace tarnwell::demo {
 
@@ -58,6 +59,15 @@ bool saveWindowOnOneClock(const QDir& folder) {
     return saved;
 }
 
+// What the simulated clocks received, as their logs in the simulator show it: the check under
+// Wine (scripts/windows-demo-check.sh) reads it.
+void printReceivedReports(QWidget& simulator) {
+    for (const auto* log :
+         simulator.findChildren<QPlainTextEdit*>(QStringLiteral("ReceivedReports")))
+        std::printf("%s\n", qPrintable(log->toPlainText()));
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 void takeScreenshots(Demo& demo, const QString& folder) {
@@ -65,10 +75,12 @@ void takeScreenshots(Demo& demo, const QString& folder) {
         findTenMegahertz(demo.window());
         QTimer::singleShot(kPollsAfterFind, &demo.window(), [&demo, folder] {
             const QDir target(folder);
-            const bool saved = target.mkpath(QStringLiteral(".")) &&
-                               save(demo.window(), target, QStringLiteral("demo-main.png")) &&
-                               save(demo.simulator(), target, QStringLiteral("demo-simulator.png")) &&
-                               saveWindowOnOneClock(target);
+            const bool saved =
+                target.mkpath(QStringLiteral(".")) &&
+                save(demo.window(), target, QStringLiteral("demo-main.png")) &&
+                save(demo.simulator(), target, QStringLiteral("demo-simulator.png")) &&
+                saveWindowOnOneClock(target);
+            printReceivedReports(demo.simulator());
             QApplication::exit(saved ? 0 : 1);
         });
     });

@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# Builds Qt for 64-bit Windows (static, with mingw-w64) from Debian's own qt6-base source package,
+# the same version as the Linux build's Qt, whose host tools (moc, uic, rcc) it uses. Debian
+# packages no Qt for Windows, and nothing prebuilt is downloaded.
+#   scripts/qt-windows.sh            build it unless the cache already has it
+#   scripts/qt-windows.sh --prefix   print where it is (or will be) and build nothing
+# The build is kept outside the clone, once per machine, in
+#   ${XDG_CACHE_HOME:-$HOME/.cache}/tarnwell/qt6-windows-<source version>-<hash of the options>/
+# so that every clone and every later run on the machine reuses it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+# Only what the window and its tests use: Core, Gui, Widgets, the Windows and offscreen platform
+# plugins and the Windows styles. Modules the window does not use are off (sql, network, dbus,
+# opengl, printsupport, concurrent, xml, testlib), and so are the image formats it reads or
+# writes none of (jpeg, gif, ico; PNG stays for screenshots), the Direct2D platform plugin,
+# Vulkan, and ICU (QLocale and the codecs do without). tabletevent: Debian's source drops the
+# tablet header it needs. dynamicgl: with OpenGL off, the Windows plugin of 6.4.2 still compiles
+# its dynamic-GL branch and fails.
+qt_options=(
+    -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF
+    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
+    -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF
+)
+for feature in sql network dbus opengl dynamicgl printsupport concurrent xml testlib vulkan \
+    icu tabletevent jpeg gif ico direct2d; do
+    qt_options+=("-DFEATURE_$feature=OFF")
+done
+
+toolchain=$root/cmake/mingw-w64-x86_64.cmake
+version=$(dpkg-query -W -f='${source:Version}' qt6-base-dev 2>/dev/null || true)
+if [ -z "$version" ]; then
+    echo "qt-windows: qt6-base-dev is not installed; Qt for Windows is built from its source version." >&2
+    exit 1
+fi
+compiler=$(x86_64-w64-mingw32-g++-posix -dumpfullversion 2>/dev/null || echo none)
+key=$(printf '%s\n' "${qt_options[@]}" "$compiler" | sha256sum | cut -c1-12)
+cache=${XDG_CACHE_HOME:-$HOME/.cache}/tarnwell
+prefix=$cache/qt6-windows-$version-$key
+if [ "${1:-}" = --prefix ]; then
+    echo "$prefix"
+    exit 0
+fi
+
+[ -f "$prefix/.complete" ] && exit 0
+
+. scripts/debian-packages.sh
+. scripts/debian-source.sh
+ensure_debian_packages "Qt for Windows" cmake ninja-build dpkg-dev qt6-base-dev qt6-base-dev-tools \
+    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+
+mkdir -p "$cache"
+# One build per machine at a time: a second run waits for the first and then finds it done.
+exec 9>"$cache/qt6-windows.lock"
+if ! flock -n 9; then
+    echo "qt-windows: another run is building Qt for Windows; waiting for it"
+    flock 9
+fi
+[ -f "$prefix/.complete" ] && exit 0
+
+work=$prefix.work
+log=$work/build.log
+cat <<EOF
+qt-windows: building Qt $version for Windows (static, mingw-w64) from Debian's qt6-base source.
+  This happens once per machine and takes 25 to 40 minutes on 2 cores ($(nproc) here).
+  It goes to $prefix
+  and every later run reuses it. Full log: $log
+EOF
+started=$SECONDS
+rm -rf "$work" "$prefix"
+mkdir -p "$work"
+echo "qt-windows: fetching the source package qt6-base=$version"
+fetch_debian_source "$work" "$work/src" "qt6-base=$version"
+source_dir=$(find "$work/src" -mindepth 1 -maxdepth 1 -type d | head -n 1)
+
+launcher=()
+if command -v ccache >/dev/null; then
+    launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+echo "qt-windows: configuring"
+if ! cmake -S "$source_dir" -B "$work/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_INSTALL_PREFIX="$prefix" "${launcher[@]}" "${qt_options[@]}" >"$log" 2>&1; then
+    tail -n 40 "$log" >&2
+    echo "qt-windows: configuring Qt failed; the whole log is $log" >&2
+    exit 1
+fi
+
+# Ninja's "[done/total]" lines, shown every 5 % with the minutes so far.
+show_progress() {
+    local line finished total shown=0 step
+    while IFS= read -r line; do
+        [[ "$line" =~ ^\[([0-9]+)/([0-9]+)\] ]] || continue
+        finished=${BASH_REMATCH[1]} total=${BASH_REMATCH[2]}
+        step=$((finished * 20 / total))
+        if [ "$step" -gt "$shown" ]; then
+            shown=$step
+            echo "qt-windows: $((step * 5)) % ($finished of $total steps, $(((SECONDS - started) / 60)) min)"
+        fi
+    done
+}
+echo "qt-windows: compiling"
+if ! NINJA_STATUS='[%f/%t] ' cmake --build "$work/build" -j "${TARNWELL_QT_JOBS:-$(nproc)}" 2>&1 |
+    tee -a "$log" | show_progress; then
+    grep -B2 -A20 -m1 'FAILED:' "$log" >&2 || tail -n 40 "$log" >&2
+    echo "qt-windows: compiling Qt failed; the whole log is $log" >&2
+    exit 1
+fi
+cmake --install "$work/build" >>"$log" 2>&1
+touch "$prefix/.complete"
+rm -rf "$work"
+echo "qt-windows: Qt for Windows built in $(((SECONDS - started) / 60)) min $(((SECONDS - started) % 60)) s"
