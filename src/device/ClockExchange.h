@@ -8,6 +8,7 @@
 #include "device/FeatureReport.h"
 #include "device/HidBackend.h"
 #include "device/InputReport.h"
+#include "device/UsbIds.h"
 
 namespace tarnwell {
 
@@ -24,9 +25,9 @@ struct OpenedClock {
     std::optional<OpenFailure> failure;
 };
 
-// Walks our interfaces in enumeration order and opens the first one the filter accepts that
-// opens: of several clocks with one serial, the first enumerated wins.
-OpenedClock openFirstClock(HidBackend& backend, const ClockFilter& accept);
+// Walks the interfaces with one of the ids in enumerateClocks' order and opens the first one the
+// filter accepts that opens: of several clocks with one serial, the first enumerated wins.
+OpenedClock openFirstClock(HidBackend& backend, const UsbIdList& ids, const ClockFilter& accept);
 
 struct StatusRead {
     InputReadStatus read = InputReadStatus::Error;

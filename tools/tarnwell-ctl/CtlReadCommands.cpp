@@ -23,7 +23,7 @@ constexpr auto kDefaultStatusTimeout = 2s;
 }  // namespace
 
 int Run::list() {
-    const std::vector<ListedClock> clocks = listClocks(backend_, pause());
+    const std::vector<ListedClock> clocks = listClocks(backend_, ids_, pause());
     Json array = Json::array();
     for (const ListedClock& clock : clocks) {
         const std::optional<std::string> serial = shown(clock.serial);

@@ -12,6 +12,7 @@
 #include "Json.h"
 #include "device/ClockExchange.h"
 #include "device/InputReport.h"
+#include "device/UsbIds.h"
 #include "planning/PllSettings.h"
 #include "readback/ConfigReport.h"
 #include "readback/ConfigurationRead.h"
@@ -29,9 +30,9 @@ struct Setting {
 
 class Run {
 public:
-    Run(const CtlArguments& args, HidBackend& backend, const CtlTime& time, std::ostream& out,
-        std::ostream& err)
-        : args_(args), backend_(backend), time_(time), out_(out), err_(err) {}
+    Run(const CtlArguments& args, const UsbIdList& ids, HidBackend& backend, const CtlTime& time,
+        std::ostream& out, std::ostream& err)
+        : args_(args), ids_(ids), backend_(backend), time_(time), out_(out), err_(err) {}
 
     int execute();
 
@@ -71,6 +72,7 @@ private:
     void printSetting(const Setting& setting) const;
 
     const CtlArguments& args_;
+    const UsbIdList& ids_;
     HidBackend& backend_;
     const CtlTime& time_;
     std::ostream& out_;
