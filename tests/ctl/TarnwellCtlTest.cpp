@@ -388,6 +388,8 @@ TEST_F(TarnwellCtl, EachFailureHasItsOwnExitStatus) {
     EXPECT_EQ(differs.status, 7);
     EXPECT_THAT(differs.err, HasSubstr("N2_HS sent 11, read back 12"));
     EXPECT_EQ((*differs.json())["exitStatus"].number, 7);
+    clock.model().storePllByteWrongly(17);  // the phase step
+    EXPECT_EQ(run({"set", "10000000", "--phase", "7.5"}).status, 7);
     clock.model().storePllByteWrongly(std::nullopt);
 
     clock.state().status.noGpsSignal = true;
