@@ -1,0 +1,75 @@
+// The exposition text as promtool reads it, and the file kept for the textfile collector.
+#include "PrometheusMetrics.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace tarnwell::ctl {
+namespace {
+
+const ClockMetrics kClocks[] = {
+    {"T5240342", std::nullopt, InputStatus{3, false, true}, "1.12", 10000000, 4687500},
+    {"ODD\"NAME\\", "permission denied", {}, {}, 0, 0},
+};
+
+TEST(PrometheusMetrics, GivesEveryClockItsGaugesAndPassesPromtool) {
+    const std::string text = prometheusText(
+        kClocks, std::chrono::system_clock::time_point(std::chrono::seconds(1700000000)));
+    for (const char* line :
+         {"tarnwell_clock_up{serial=\"T5240342\"} 1\n",
+          "tarnwell_clock_up{serial=\"ODD\\\"NAME\\\\\"} 0\n",
+          "tarnwell_clock_failure_info{serial=\"ODD\\\"NAME\\\\\",reason=\"permission denied\"} "
+          "1\n",
+          "tarnwell_gps_signal{serial=\"T5240342\"} 1\n",
+          "tarnwell_pll_locked{serial=\"T5240342\"} 0\n",
+          "tarnwell_gps_signal_losses{serial=\"T5240342\"} 3\n",
+          "tarnwell_clock_info{serial=\"T5240342\",firmware=\"1.12\",out1_hz=\"10000000\","
+          "reference_hz=\"4687500\"} 1\n",
+          "tarnwell_textfile_written_timestamp_seconds 1700000000\n"})
+        EXPECT_NE(text.find(line), std::string::npos) << line << text;
+    EXPECT_EQ(text.find("tarnwell_pll_locked{serial=\"ODD"), std::string::npos);
+    EXPECT_EQ(prometheusText({}), "");
+
+#ifdef TARNWELL_PROMTOOL
+    const std::filesystem::path file =
+        std::filesystem::temp_directory_path() / "tarnwell-test.prom";
+    std::ofstream(file) << text;
+    const std::string command =
+        std::string(TARNWELL_PROMTOOL) + " check metrics < '" + file.string() + "' 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string said;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
+        said += buffer;
+    EXPECT_EQ(pclose(pipe), 0) << said;
+    EXPECT_EQ(said, "");  // promtool names each convention a metric breaks
+    std::filesystem::remove(file);
+#else
+    GTEST_SKIP() << "promtool (Debian package prometheus) is not installed";
+#endif
+}
+
+TEST(PrometheusMetrics, ReplacesTheFileWholeAndSaysWhyItCannot) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / "tarnwell-textfile";
+    std::filesystem::create_directories(folder);
+    const std::string path = (folder / "clock.prom").string();
+    std::string error;
+    ASSERT_TRUE(replaceFile(path, "old\n", error)) << error;
+    ASSERT_TRUE(replaceFile(path, "new\n", error)) << error;
+    std::stringstream contents;
+    contents << std::ifstream(path).rdbuf();
+    EXPECT_EQ(contents.str(), "new\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+    EXPECT_FALSE(replaceFile((folder / "missing" / "x.prom").string(), "x", error));
+    EXPECT_NE(error.find("missing/x.prom.tmp"), std::string::npos) << error;
+    std::filesystem::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace tarnwell::ctl
