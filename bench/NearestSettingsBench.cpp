@@ -17,7 +17,8 @@
 #include <vector>
 
 #include "common/NumberText.h"
-#include "planning/NearestSettings.h"
+#include "planning/ClosestSetting.h"
+#include "planning/NearestExact.h"
 
 namespace {
 

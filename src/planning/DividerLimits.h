@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "common/NumberText.h"
+#include "planning/ClockLimits.h"
 
 namespace tarnwell {
 
@@ -23,13 +24,13 @@ struct DividerLimit {
 };
 
 inline constexpr std::array<DividerLimit, kPllBoxCount> kDividerLimits{{
-    {PllBox::GPS, "GPS", 2875000, 1, 10000000, false},
-    {PllBox::N31, "N31", 3, 1, 1 << 19, false},
-    {PllBox::N2_HS, "N2_HS", 11, 4, 11, false},
-    {PllBox::N2_LS, "N2_LS", 480, 2, 1 << 20, true},
-    {PllBox::N1_HS, "N1_HS", 11, 4, 11, false},
-    {PllBox::NC1_LS, "NC1_LS", 46, 2, 1 << 20, true},
-    {PllBox::NC2_LS, "NC2_LS", 46, 2, 1 << 20, true},
+    {PllBox::GPS, "GPS", 2875000, kGpsMin, kGpsMax, false},
+    {PllBox::N31, "N31", 3, kN31Min, kN31Max, false},
+    {PllBox::N2_HS, "N2_HS", 11, kN2HsMin, kN2HsMax, false},
+    {PllBox::N2_LS, "N2_LS", 480, kLowSpeedDividerMin, kN2LsMax, true},
+    {PllBox::N1_HS, "N1_HS", 11, kN1HsMin, kN1HsMax, false},
+    {PllBox::NC1_LS, "NC1_LS", 46, kLowSpeedDividerMin, kNcMax, true},
+    {PllBox::NC2_LS, "NC2_LS", 46, kLowSpeedDividerMin, kNcMax, true},
 }};
 
 using PllBoxTexts = std::array<std::string, kPllBoxCount>;

@@ -12,32 +12,45 @@ namespace tarnwell {
 
 namespace {
 
-struct PassWindow {
+// The pass windows in the doubles the loops compute with.
+struct LoopWindow {
     SearchPass pass;
     double foscMin;
     double foscMax;
     double f3min;
     std::int32_t f3max;
-    bool preferredRules;  // reference not a multiple of 48, NC a multiple of 3
+    bool preferredRules;
 };
 
-constexpr PassWindow kPassWindows[] = {
-    {SearchPass::Preferred, 4850000000.0, 5670000000.0, 50000.0, 990000, true},
-    {SearchPass::Wide, 4200000000.0, 6500000000.0, 20000.0, 2000000, false},
-};
+constexpr LoopWindow loopWindow(const PassWindow& w) {
+    return {w.pass,
+            static_cast<double>(w.foscMin),
+            static_cast<double>(w.foscMax),
+            static_cast<double>(w.f3min),
+            static_cast<std::int32_t>(w.f3max),
+            w.preferredRules};
+}
 
-constexpr double kReferenceLimit = 5000000;  // the reference must stay strictly below
-constexpr double kLargestLowSpeedDivider = 1048576;
-constexpr double kLargestN31 = 524288;
-constexpr int kHighestN1 = 11;
-constexpr int kLowestN1 = 4;
-constexpr int kHighestN2 = 11;
-constexpr int kLowestN2 = 4;
+constexpr LoopWindow kLoopWindows[] = {loopWindow(kPassWindows[0]), loopWindow(kPassWindows[1])};
+
+constexpr auto kReferenceBound = static_cast<double>(kReferenceLimit);  // strictly below
+constexpr auto kLargestLowSpeedDivider = static_cast<double>(kNcMax);
+static_assert(kNcMax == kN2LsMax, "one bound serves the NC and N2_LS loops");
+constexpr auto kLargestN31 = static_cast<double>(kN31Max);
+constexpr int kHighestN1 = kN1HsMax;
+constexpr int kLowestN1 = kN1HsMin;
+constexpr int kHighestN2 = kN2HsMax;
+constexpr int kLowestN2 = kN2HsMin;
+constexpr auto kPreferredRefDivisor = static_cast<double>(kPreferredReferenceNotMultipleOf);
 
 // No accepted candidate has N31 above 70. R <= Int(Fc / 1000) means Fc / 1000 rounds to at least
 // R, so Fc >= 1000 R (1 - 2^-53) and ref = Int(R x Fc) >= 1000 R^2 - 1; ref < 5000000 then
 // needs R^2 < 5000.
 constexpr int kLargestAcceptableN31 = 70;
+static_assert(kN31LoopScale * kLargestAcceptableN31 * kLargestAcceptableN31 < kReferenceLimit &&
+                  kN31LoopScale * (kLargestAcceptableN31 + 1) * (kLargestAcceptableN31 + 1) >=
+                      kReferenceLimit + 1,
+              "70 is the largest R with 1000 R^2 - 1 below the reference limit");
 
 // NC values skipped in a row before the caller hears of the search again: a long run of
 // skipped values must not starve a caller that relies on the reports to stay responsive.
@@ -51,7 +64,7 @@ struct Range {
 
 // The NC loop bounds. A NaN or out-of-range quotient leaves the range empty before anything is
 // converted to an integer.
-Range ncRange(const PassWindow& w, double f1TimesN1) {
+Range ncRange(const LoopWindow& w, double f1TimesN1) {
     double lo = 2 * std::floor(w.foscMin / f1TimesN1 / 2 + 0.999);
     if (lo < 2)
         lo = 2;
@@ -65,7 +78,7 @@ Range ncRange(const PassWindow& w, double f1TimesN1) {
 
 // The N2_LS loop bounds; only asked for an Fosc inside the pass's window, which keeps them between
 // a few hundred and 81250.
-Range n2lsRange(const PassWindow& w, double fosc, int h) {
+Range n2lsRange(const LoopWindow& w, double fosc, int h) {
     const double lo = 2 * std::floor(fosc / (h * w.f3max) / 2 + 0.999);
     const double hi = 2 * std::floor(fosc / (w.f3min * h) / 2);
     return {static_cast<std::int64_t>(lo), static_cast<std::int64_t>(hi)};
@@ -74,13 +87,13 @@ Range n2lsRange(const PassWindow& w, double fosc, int h) {
 // The innermost step of the loops for one (NC, N2_HS, N2_LS, N31) whose N2_LS lies within its
 // loop bounds: the N31 bounds of this N2_LS, the reference, the exactness test and every
 // acceptance rule, on the same doubles in the same order. The reference, when accepted.
-std::optional<double> acceptedReference(const PassWindow& w, std::int64_t nc, double fosc, int h,
+std::optional<double> acceptedReference(const LoopWindow& w, std::int64_t nc, double fosc, int h,
                                         std::int64_t l, std::int64_t r) {
     const double fc = fosc / static_cast<double>(h * l);
-    double rLo = std::floor(fc / kReferenceLimit + 0.999);
+    double rLo = std::floor(fc / kReferenceBound + 0.999);
     if (rLo < 1)
         rLo = 1;
-    double rHi = std::floor(fc / 1000);
+    double rHi = std::floor(fc / static_cast<double>(kN31LoopScale));
     if (rHi > kLargestN31)
         rHi = kLargestN31;
     const auto rr = static_cast<double>(r);
@@ -90,10 +103,10 @@ std::optional<double> acceptedReference(const PassWindow& w, std::int64_t nc, do
     if (rr * fosc != static_cast<double>(l) * ref * h)
         return std::nullopt;
     const double f3 = ref / rr;
-    if (!(fosc >= w.foscMin && fosc <= w.foscMax && ref < kReferenceLimit &&
+    if (!(fosc >= w.foscMin && fosc <= w.foscMax && ref < kReferenceBound &&
           l <= kLargestLowSpeedDivider && f3 >= w.f3min && f3 <= w.f3max))
         return std::nullopt;
-    if (w.preferredRules && (std::fmod(ref, 48) == 0 || nc % 3 != 0))
+    if (w.preferredRules && (std::fmod(ref, kPreferredRefDivisor) == 0 || nc % kPreferredNcMultipleOf != 0))
         return std::nullopt;
     return ref;
 }
@@ -122,7 +135,7 @@ using N31Set = std::bitset<kLargestAcceptableN31 + 1>;
 
 // One NC that can yield a setting, and what every candidate of it shares.
 struct NcContext {
-    const PassWindow& window;
+    const LoopWindow& window;
     std::int64_t nc = 0;
     double fosc = 0;
     std::optional<PrimeFactors> foscFactors;  // when Fosc is a whole number
@@ -158,15 +171,15 @@ std::uint64_t largestPrecedingProduct(const NcContext& c, const Candidate& best)
 // So the divisors ref of X in that range, each giving D = X / ref, include every accepted
 // candidate. Each goes through the literal step; the earliest accepted one in loop order wins.
 std::optional<Acceptance> firstAcceptedOfNc(const NcContext& c) {
-    const PassWindow& w = c.window;
+    const LoopWindow& w = c.window;
     std::optional<Acceptance> best;
     for (int r = 1; r <= kLargestAcceptableN31; ++r) {
         if (!c.wholeMultiples[static_cast<std::size_t>(r)])
             continue;
         const auto x = static_cast<std::uint64_t>(r * c.fosc);
-        auto refLo = static_cast<std::uint64_t>(std::max(r * w.f3min, 1000.0 * r * r - 1));
+        auto refLo = static_cast<std::uint64_t>(std::max(r * w.f3min, static_cast<double>(kN31LoopScale) * r * r - 1));
         const auto refHi = static_cast<std::uint64_t>(
-            std::min(kReferenceLimit - 1, static_cast<double>(r) * w.f3max));
+            std::min(kReferenceBound - 1, static_cast<double>(r) * w.f3max));
         // Once something is accepted, only a smaller D, that is a larger ref, can come before it.
         if (best)
             refLo = std::max(refLo, x / largestPrecedingProduct(c, best->candidate));
@@ -207,10 +220,10 @@ std::optional<PrimeFactors> factorsIfWhole(double value) {
 }
 
 // The NC worth examining, or nothing when the NC provably yields no accepted candidate.
-std::optional<NcContext> prepareNc(const PassWindow& w, std::int64_t nc, double f1TimesN1,
+std::optional<NcContext> prepareNc(const LoopWindow& w, std::int64_t nc, double f1TimesN1,
                                    const std::optional<PrimeFactors>& f1TimesN1Factors) {
     // The preferred pass accepts only an NC that is a multiple of 3.
-    if (w.preferredRules && nc % 3 != 0)
+    if (w.preferredRules && nc % kPreferredNcMultipleOf != 0)
         return std::nullopt;
     NcContext c{w, nc, f1TimesN1 * static_cast<double>(nc), std::nullopt, {}, {}};
     // Acceptance needs Fosc inside the window (the rounded-up NC_lo and the rounded-down NC_hi
@@ -243,7 +256,7 @@ public:
         : f1_(f1), progress_(progress), allowNc_(std::move(allowNc)) {}
 
     SearchResult run() {
-        for (const PassWindow& w : kPassWindows) {
+        for (const LoopWindow& w : kLoopWindows) {
             for (int n1 = kHighestN1; n1 >= kLowestN1; --n1) {
                 if (auto result = searchN1(w, n1))
                     return *result;
@@ -255,7 +268,7 @@ public:
     // Only the loop bounds decide where the loops end, so nothing needs to be walked.
     static SearchResult notFound(double f1) {
         ExhaustedLoops end;
-        for (const PassWindow& w : kPassWindows) {
+        for (const LoopWindow& w : kLoopWindows) {
             for (int n1 = kHighestN1; n1 >= kLowestN1; --n1) {
                 const Range ncs = ncRange(w, f1 * n1);
                 if (ncs.first <= ncs.last)
@@ -266,7 +279,7 @@ public:
     }
 
 private:
-    std::optional<SearchResult> searchN1(const PassWindow& w, int n1) {
+    std::optional<SearchResult> searchN1(const LoopWindow& w, int n1) {
         const double x = f1_ * n1;
         const Range ncs = ncRange(w, x);
         if (ncs.first > ncs.last)
@@ -296,11 +309,11 @@ private:
         return std::nullopt;
     }
 
-    bool report(const PassWindow& w, int n1, std::int64_t nc, int h) const {
+    bool report(const LoopWindow& w, int n1, std::int64_t nc, int h) const {
         return !progress_ || progress_(SearchProgress{w.pass, n1, static_cast<int>(nc), h});
     }
 
-    static SearchResult found(const PassWindow& w, int n1, std::int64_t nc, const Acceptance& a) {
+    static SearchResult found(const LoopWindow& w, int n1, std::int64_t nc, const Acceptance& a) {
         const Candidate& c = a.candidate;
         return {SearchOutcome::Found,
                 DividerPlan{w.pass, n1, static_cast<int>(nc), c.h, static_cast<int>(c.l), c.r,

@@ -4,11 +4,10 @@
 #include <functional>
 #include <optional>
 
+#include "planning/ClockLimits.h"
 #include "planning/PllSettings.h"
 
 namespace tarnwell {
-
-enum class SearchPass { Preferred, Wide };
 
 // A complete setting for one output-1 frequency. NC is used for both NC1_LS and NC2_LS.
 struct DividerPlan {
@@ -40,11 +39,11 @@ using SearchProgressCallback = std::function<bool(const SearchProgress&)>;
 
 enum class SearchOutcome { Found, NotFound, Cancelled };
 
-// The loop values that walking every loop without success leaves behind: N1_HS ends at 4, and
-// when any NC loop ran, NC ends at the last NC of the last one and N2_HS at 4.
+// The loop values that walking every loop without success leaves behind: N1_HS ends at its lowest,
+// and when any NC loop ran, NC ends at the last NC of the last one and N2_HS at its lowest.
 struct ExhaustedLoops {
-    int n1hs = 4;
-    std::optional<int> nc;  // N2_HS is 4 with it; neither was written when no NC loop ran
+    int n1hs = kN1HsMin;
+    std::optional<int> nc;  // N2_HS is kN2HsMin with it; neither was written when no NC loop ran
     friend bool operator==(const ExhaustedLoops&, const ExhaustedLoops&) = default;
 };
 
@@ -68,13 +67,7 @@ using NcFilter = std::function<bool(std::int64_t nc)>;
 // removes whole NC values and changes nothing inside one.
 SearchResult findDividersWhere(double out1Frequency, const NcFilter& allowNc);
 
-// The output-1 frequencies the divider ranges can reach at all (the wide pass's oscillator range
-// over N1_HS 4..11 and NC 2..1048576); no frequency outside them can ever be accepted. The lower
-// end is lowered by a hair so that rounding in f1 x N1_HS x NC cannot carry a frequency just below
-// it into range; at the upper end f1 x 4 x 2 is exact, so 812.5 MHz itself is the limit.
-inline constexpr double kLowestSearchableFrequency =
-    4200000000.0 / (11.0 * 1048576.0) * (1 - 1e-12);
-inline constexpr double kHighestSearchableFrequency = 6500000000.0 / (4.0 * 2.0);
+// Within kLowestSearchableFrequency .. kHighestSearchableFrequency.
 bool isSearchableFrequency(double out1Frequency);
 
 }  // namespace tarnwell

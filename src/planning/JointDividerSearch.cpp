@@ -2,14 +2,12 @@
 
 #include <cmath>
 
-#include "planning/DividerLimits.h"
+#include "planning/ClockLimits.h"
 #include "planning/Output2List.h"
 
 namespace tarnwell {
 
 namespace {
-
-constexpr const DividerLimit& kNc2Limit = kDividerLimits[static_cast<std::size_t>(PllBox::NC2_LS)];
 
 bool usableFrequency(double f) {
     return std::isfinite(f) && f > 0;
@@ -31,14 +29,13 @@ PllBoxValues pllValuesOf(const JointPlan& plan) {
 std::optional<std::int64_t> output2DividerFor(double f1, std::int64_t nc1, double f2) {
     const double target = f1 * static_cast<double>(nc1);
     const double quotient = target / f2;
-    if (!std::isfinite(quotient) || quotient < kNc2Limit.minimum - 2 ||
-        quotient > kNc2Limit.maximum + 2)
+    if (!std::isfinite(quotient) || quotient < kLowSpeedDividerMin - 2 || quotient > kNcMax + 2)
         return std::nullopt;
     // Rounding in the quotient may put it beside the divider; the equality below decides, and
     // f2 x NC2 moves by 2 f2 per even step, so at most one divider can pass it.
     const double nearestEven = 2 * std::round(quotient / 2);
     for (const double nc2 : {nearestEven - 2, nearestEven, nearestEven + 2}) {
-        if (nc2 >= kNc2Limit.minimum && nc2 <= kNc2Limit.maximum && f2 * nc2 == target)
+        if (nc2 >= kLowSpeedDividerMin && nc2 <= kNcMax && f2 * nc2 == target)
             return static_cast<std::int64_t>(nc2);
     }
     return std::nullopt;
@@ -65,7 +62,7 @@ JointFallback nearestOutput2Choices(double f1, double f2) {
     // The list's rule taken over the whole NC2_LS range: the window's list stops at NC2_LS =
     // NC1_LS, which would leave nothing below output 1. It falls as the index grows: find the
     // first entry at or below f2.
-    const int end = static_cast<int>(kNc2Limit.maximum) / 2;  // one past the last index
+    const int end = static_cast<int>(kNcMax / 2);  // one past the last index
     int low = 0;
     int high = end;
     while (low < high) {

@@ -17,7 +17,8 @@
 #include "window/QtText.h"
 #include "window/frmMain.h"
 #include "planning/DividerSearch.h"
-#include "planning/NearestSettings.h"
+#include "planning/ClosestSetting.h"
+#include "planning/NearestExact.h"
 
 namespace tarnwell {
 

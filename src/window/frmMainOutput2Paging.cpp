@@ -4,17 +4,16 @@
 #include <cmath>
 
 #include "window/frmMain.h"
+#include "planning/ClockLimits.h"
 #include "planning/Output2List.h"
 
 namespace tarnwell {
 
 namespace {
 
-// NC2_LS reaches 2^20 at most, so a list never holds more than 2^19 values.
-constexpr int kLargestOut2Divider = 1 << 20;
-
+// NC2_LS is bounded, and so is the list: never more than kNcMax / 2 values.
 bool isOut2Divider(int nc) {
-    return nc >= 2 && nc <= kLargestOut2Divider && nc % 2 == 0;
+    return nc >= kLowSpeedDividerMin && nc <= kNcMax && nc % 2 == 0;
 }
 
 }  // namespace

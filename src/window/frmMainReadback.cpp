@@ -7,19 +7,13 @@
 
 #include "window/QtText.h"
 #include "window/frmMain.h"
+#include "planning/ClockLimits.h"
 #include "planning/Output2List.h"
 #include "planning/PllModel.h"
 #include "readback/ConfigurationRead.h"
 #include "readback/IdentityText.h"
 
 namespace tarnwell {
-
-namespace {
-
-const QStringList kDriveStrengths = {QStringLiteral("8mA"), QStringLiteral("16mA"),
-                                     QStringLiteral("24mA"), QStringLiteral("32mA")};
-
-}  // namespace
 
 // Brings the window into step with the selected clock. Device commands stay shut for the whole
 // read, so the handlers that the changing controls raise send nothing.
@@ -77,7 +71,10 @@ void frmMain::showIdentity() {
 }
 
 void frmMain::enableDeviceControls() {
-    replaceItems(Enc1, kDriveStrengths);
+    QStringList driveStrengths;
+    for (const std::string_view text : kDriveStrengthTexts)
+        driveStrengths << latin1Text(text);
+    replaceItems(Enc1, driveStrengths);
     Enc1->setCurrentIndex(0);
     Enc1->setEnabled(true);
     for (QWidget* control : std::initializer_list<QWidget*>{OUT1ID, OUT2ID, OUT1EN, OUT2EN,

@@ -20,7 +20,6 @@ namespace tarnwell {
 namespace {
 
 const QString kUpdateCaption = QStringLiteral("Update");
-constexpr int kLastN2Hs = 4;  // where the N2_HS loop ends
 
 struct YieldingSearch {
     SearchResult result;
@@ -145,7 +144,7 @@ void frmMain::showSearchFailure(const ExhaustedLoops& end) {
     if (end.nc) {
         setBoxNumber(NC1_LS, *end.nc);
         setBoxNumber(NC2_LS, *end.nc);
-        setBoxNumber(N2_HS, kLastN2Hs);
+        setBoxNumber(N2_HS, kN2HsMin);  // where the N2_HS loop ends
     }
     SetFreq->setEnabled(false);
     SetFreq->setText(kUpdateCaption);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "planning/NearestSettings.h"
+#include "planning/ClosestSetting.h"
 
 namespace tarnwell::reference {
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "DividerSearchOracle.h"
+#include "planning/ClockLimits.h"
 #include "planning/Output2List.h"
 
 namespace {
@@ -82,7 +83,7 @@ TEST(JointDividerSearch, OffersTheNearestOutput2ChoicesWhenNoSettingMakesBoth) {
     EXPECT_FALSE(nearestOutput2Choices(10e6, 1e9).above);
     EXPECT_EQ(nearestOutput2Choices(10e6, 1e9).below->nc2, 2);
     EXPECT_FALSE(nearestOutput2Choices(10e6, 1).below);
-    EXPECT_EQ(nearestOutput2Choices(10e6, 1).above->nc2, 1 << 20);
+    EXPECT_EQ(nearestOutput2Choices(10e6, 1).above->nc2, kNcMax);
     EXPECT_FALSE(nearestOutput2Choices(123, 10e6).out1);
 }
 

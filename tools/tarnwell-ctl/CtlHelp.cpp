@@ -1,9 +1,43 @@
 #include "CtlCommand.h"
 
+#include <string>
+
+#include "planning/ClockLimits.h"
+#include "planning/NearestExact.h"
+#include "planning/PhaseList.h"
+
 namespace tarnwell::ctl {
 
+namespace {
+
+std::string range(std::int64_t lowest, std::int64_t highest) {
+    return std::to_string(lowest) + ".." + std::to_string(highest);
+}
+
+// "8mA|16mA|24mA|32mA", or with the units dropped "8, 16, 24 or 32".
+std::string driveChoices(bool plain) {
+    std::string text;
+    for (std::size_t i = 0; i < kDriveStrengthTexts.size(); ++i) {
+        std::string_view choice = kDriveStrengthTexts[i];
+        if (plain) {
+            choice.remove_suffix(2);
+            text += i == 0 ? "" : (i + 1 == kDriveStrengthTexts.size() ? " or " : ", ");
+        } else if (i > 0) {
+            text += "|";
+        }
+        text += choice;
+    }
+    return text;
+}
+
+std::string nearestReach() {
+    return std::to_string(static_cast<int>(kNearestExactReach * 100)) + "%";
+}
+
+}  // namespace
+
 std::string_view ctlHelpText() {
-    return R"(Usage: tarnwell-ctl [-s SERIAL] [--json] COMMAND [ARGUMENT]... [OPTION]...
+    static const std::string text = R"(Usage: tarnwell-ctl [-s SERIAL] [--json] COMMAND [ARGUMENT]... [OPTION]...
 Configure and watch USB GPS-disciplined reference clocks from the command line.
 
 tarnwell-ctl makes the same exchanges with a clock as the Tarnwell window: the same divider search
@@ -23,13 +57,13 @@ Commands:
                        twice, as Update does) and read it back
   program GPS N31 N2_HS N2_LS N1_HS NC1_LS NC2_LS
                        program exactly these values, then read them back; a value outside its
-                       divider's limits is refused (see --clamp). Limits: GPS 1..10000000,
-                       N31 1..524288, N2_HS and N1_HS 4..11, N2_LS, NC1_LS and NC2_LS even,
-                       2..1048576
+                       divider's limits is refused (see --clamp). Limits: GPS )" + range(kGpsMin, kGpsMax) + R"(,
+                       N31 )" + range(kN31Min, kN31Max) + R"(, N2_HS )" + range(kN2HsMin, kN2HsMax) + R"(, N1_HS )" + range(kN1HsMin, kN1HsMax) + R"(,
+                       N2_LS even, )" + range(kLowSpeedDividerMin, kN2LsMax) + R"(, NC1_LS and NC2_LS even, )" + range(kLowSpeedDividerMin, kNcMax) + R"(
   outputs              enable or disable the outputs (--out1, --out2), then read them back
   identify 1|2|off     make the clock identify output 1 or 2, or stop identifying
-  drive 8mA|16mA|24mA|32mA
-                       set the output drive strength (8, 16, 24 or 32), then read it back
+  drive )" + driveChoices(false) + R"(
+                       set the output drive strength ()" + driveChoices(true) + R"(), then read it back
   sleep                send the clock's sleep command
   write-register REG VALUE
                        write VALUE (0..255) into the clock's register REG (0..255)
@@ -55,14 +89,14 @@ Options of set:
       --phase DEG      phase shift of output 2 in degrees, one of the window's phase choices
                        (steps of 360 / NC1_LS); only when output 2 equals output 1. Default 0
       --nearest        when HZ has no exact setting, program the nearest whole frequency
-                       (within 1% of HZ) that has one instead; the nearer side, the lower on a tie
+                       (within )" + nearestReach() + R"( of HZ) that has one instead; the nearer side, the lower on a tie
       --closest        when HZ has no exact setting, program the setting whose output 1 comes
                        closest to HZ instead (its frequency is then not HZ exactly)
       --dry-run        print the setting and send nothing
       --wait-lock S    after programming, wait up to S seconds for PLL lock and a GPS signal
 
 Options of program:
-      --phase INDEX    phase step index, 0 up to min(NC1_LS, 256) - 1; default 0
+      --phase INDEX    phase step index, 0 up to min(NC1_LS, )" + std::to_string(kMaxPhaseEntries) + R"() - 1; default 0
       --bw N           BW code 0..255; default: the window's rule for the serial (6 when its
                        second character is 1, 3 or 5, otherwise 15)
       --clamp          pull out-of-range values into range with the window's clamp rule and
@@ -115,6 +149,7 @@ Examples:
 
 Report bugs to the Tarnwell maintainers.
 )";
+    return text;
 }
 
 }  // namespace tarnwell::ctl

@@ -16,6 +16,7 @@
 #include "common/NumberText.h"
 #include "device/HidBackend.h"
 #include "device/InputReport.h"
+#include "planning/ClockLimits.h"
 
 namespace tarnwell::ctl {
 
@@ -23,7 +24,7 @@ namespace tarnwell::ctl {
 inline const NumberLocale kDot{'.'};
 // How many of the nearest choices a refusal lists.
 inline constexpr std::size_t kNearestShown = 4;
-inline constexpr std::array<std::string_view, 4> kDriveTexts = {"8mA", "16mA", "24mA", "32mA"};
+inline constexpr auto kDriveTexts = kDriveStrengthTexts;
 
 // Identity strings arrive as Latin-1; the output is UTF-8.
 std::string utf8FromLatin1(std::string_view latin1);

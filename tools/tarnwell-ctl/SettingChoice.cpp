@@ -2,7 +2,8 @@
 
 #include <cmath>
 
-#include "planning/NearestSettings.h"
+#include "planning/ClosestSetting.h"
+#include "planning/NearestExact.h"
 
 namespace tarnwell::ctl {
 

@@ -10,7 +10,9 @@
 
 #include "PlanCommand.h"
 #include "common/NumberText.h"
-#include "planning/NearestSettings.h"
+#include "SettingEvaluation.h"
+#include "planning/ClosestSetting.h"
+#include "planning/NearestExact.h"
 
 namespace tarnwell::plan {
 
@@ -148,33 +150,37 @@ std::string nearestJson(std::span<const std::string_view> texts, std::span<const
 
 namespace {
 
-const char* limitName(SettingFault f) {
+std::string range(std::int64_t lowest, std::int64_t highest) {
+    return std::to_string(lowest) + ".." + std::to_string(highest);
+}
+
+std::string limitName(SettingFault f) {
     switch (f) {
         case SettingFault::ReferenceOutOfRange:
-            return "GPS outside 1..10000000";
+            return "GPS outside " + range(kGpsMin, kGpsMax);
         case SettingFault::N31OutOfRange:
-            return "N31 outside 1..524288";
+            return "N31 outside " + range(kN31Min, kN31Max);
         case SettingFault::N2hsOutOfRange:
-            return "N2_HS outside 4..11";
+            return "N2_HS outside " + range(kN2HsMin, kN2HsMax);
         case SettingFault::N2lsOutOfRange:
-            return "N2_LS outside 2..1048576";
+            return "N2_LS outside " + range(kLowSpeedDividerMin, kN2LsMax);
         case SettingFault::N2lsOdd:
             return "N2_LS odd";
         case SettingFault::N1hsOutOfRange:
-            return "N1_HS outside 4..11";
+            return "N1_HS outside " + range(kN1HsMin, kN1HsMax);
         case SettingFault::Nc1lsOutOfRange:
-            return "NC1_LS outside 2..1048576";
+            return "NC1_LS outside " + range(kLowSpeedDividerMin, kNcMax);
         case SettingFault::Nc1lsOdd:
             return "NC1_LS odd";
         case SettingFault::Nc2lsOutOfRange:
-            return "NC2_LS outside 2..1048576";
+            return "NC2_LS outside " + range(kLowSpeedDividerMin, kNcMax);
         case SettingFault::Nc2lsOdd:
             return "NC2_LS odd";
     }
     return "?";
 }
 
-const char* windowName(WindowFault f) {
+std::string windowName(WindowFault f) {
     switch (f) {
         case WindowFault::F3BelowWindow:
             return "F3 below window";
@@ -185,13 +191,13 @@ const char* windowName(WindowFault f) {
         case WindowFault::FoscAboveWindow:
             return "Fosc above window";
         case WindowFault::ReferenceNotBelowLimit:
-            return "GPS not below 5000000";
+            return "GPS not below " + std::to_string(kReferenceLimit);
         case WindowFault::N31AboveLoop:
-            return "N31 above F3/1000";
+            return "N31 above F3/" + std::to_string(kN31LoopScale);
         case WindowFault::ReferenceMultipleOf48:
-            return "GPS a multiple of 48";
+            return "GPS a multiple of " + std::to_string(kPreferredReferenceNotMultipleOf);
         case WindowFault::NcNotMultipleOf3:
-            return "NC1_LS not a multiple of 3";
+            return "NC1_LS not a multiple of " + std::to_string(kPreferredNcMultipleOf);
         case WindowFault::Nc2DiffersFromNc1:
             return "NC2_LS differs from NC1_LS";
     }

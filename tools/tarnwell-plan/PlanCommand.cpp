@@ -9,6 +9,7 @@
 #include "JointCommand.h"
 #include "NearestCommand.h"
 #include "common/NumberText.h"
+#include "planning/NearestExact.h"
 #include "planning/PllModel.h"
 
 namespace tarnwell::plan {
@@ -18,8 +19,10 @@ namespace {
 constexpr int kExitRefused = 2;
 constexpr int kBandwidthWithoutSerial = 15;
 
-constexpr std::string_view kUsage =
-    R"(Usage: tarnwell-plan [--serial SERIAL] [--nearest] [--json] HZ...
+// The help, with the clock's numbers filled in from the limits.
+std::string usage() {
+    const std::string reach = formatNumber(kNearestExactReach * 100) + "%";
+    return R"(Usage: tarnwell-plan [--serial SERIAL] [--nearest] [--json] HZ...
        tarnwell-plan [--serial SERIAL] [--json] HZ... --out2 HZ2
        tarnwell-plan --dividers GPS N31 N2_HS N2_LS N1_HS NC1_LS NC2_LS
 
@@ -49,7 +52,7 @@ With --nearest, a frequency without an exact setting gets, instead of one line:
   HZ: closest wide GPS=... Fosc=... OUT1=NUM/DEN OUT1_HZ=... ERROR_HZ=... ERROR_PPB=...
 
   nearest below/above  the nearest whole frequencies with an exact setting, looked for within
-                       1% of HZ ("none within 1%" otherwise)
+                       )" + reach + R"( of HZ ("none within )" + reach + R"(" otherwise))
   closest              the setting whose output 1 is nearest to HZ of all the search allows,
                        OUT1 its exact frequency, OUT1_HZ in decimals enough to show the error
 
@@ -81,6 +84,7 @@ Options:
 
 Exit status: 0, or 2 when an argument is not a positive number (the others are still answered).
 )";
+}
 
 struct Arguments {
     bool help = false;
@@ -171,7 +175,7 @@ std::string planLine(std::string_view frequencyText, const SearchResult& result,
 int runPlan(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
     const Arguments parsed = parseArguments(args);
     if (parsed.help) {
-        out << kUsage;
+        out << usage();
         return 0;
     }
     if (parsed.version) {

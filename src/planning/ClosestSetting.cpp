@@ -1,8 +1,9 @@
-#include "planning/NearestSettings.h"
+#include "planning/ClosestSetting.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <vector>
 
 #include "planning/PrimeFactors.h"
 
@@ -12,70 +13,6 @@ namespace {
 
 using i128 = __int128;
 
-// ---- Nearest exact ----
-
-// A candidate that can be decided without the search.
-bool worthSearching(double g) {
-    return isSearchableFrequency(g) && !provablyWithoutExactSetting(static_cast<std::uint64_t>(g));
-}
-
-}  // namespace
-
-// An exact setting makes g x R x N1_HS x NC = ref x N2_HS x N2_LS, so every prime factor P of g
-// divides ref (< 5000000), N2_HS (<= 11) or N2_LS (<= Fosc / (N2_HS x F3min) <= 81250). A prime
-// above 4999999 divides none of them.
-bool provablyWithoutExactSetting(std::uint64_t g) {
-    if (g < 5000000 || g > kLargestFactorizable)
-        return false;
-    const PrimeFactors factors = factorize(g);  // powers() looks into it
-    const auto powers = factors.powers();
-    return !powers.empty() && powers.back().prime >= 5000000;
-}
-
-NearestExact findNearestExact(double f, const SearchProgressCallback& progress) {
-    NearestExact answer;
-    if (!isSearchableFrequency(f))
-        return answer;
-    const double reach = kNearestExactReach * f;
-    double down = std::ceil(f) - 1;  // the next whole number below f
-    double up = std::floor(f) + 1;   // the next whole number above f
-    bool downOpen = true;
-    bool upOpen = true;
-    auto settle = [&](double g, std::optional<ExactNeighbour>& side, bool& open) -> bool {
-        if (std::fabs(g - f) > reach || g < 1) {
-            open = false;
-            return true;
-        }
-        if (!worthSearching(g))
-            return true;
-        const SearchResult r = findDividers(g, progress);
-        if (r.outcome == SearchOutcome::Cancelled)
-            return false;
-        if (r.outcome == SearchOutcome::Found) {
-            side = ExactNeighbour{g, *r.plan, g - f, (g - f) / f * 1e6};
-            open = false;
-        }
-        return true;
-    };
-    // Nearest first on both sides together, so a caller that stops early has the closer one.
-    while (downOpen || upOpen) {
-        const bool takeDown = downOpen && (!upOpen || f - down <= up - f);
-        const bool ok = takeDown ? settle(down--, answer.below, downOpen)
-                                 : settle(up++, answer.above, upOpen);
-        if (!ok) {
-            answer.outcome = SearchOutcome::Cancelled;
-            return answer;
-        }
-    }
-    answer.outcome =
-        answer.below || answer.above ? SearchOutcome::Found : SearchOutcome::NotFound;
-    return answer;
-}
-
-namespace {
-
-// ---- Closest setting ----
-//
 // A setting (pass, N1, NC, H, L, R, ref) makes out1 = K / B with K = ref x H x L and
 // B = R x N1 x NC. For a fixed group (pass, R, N1) write NC = 2 s j (s = 3 in the preferred pass,
 // whose NC must be a multiple of 3, else 1), so B = c j with c = 2 s R N1. The error is
@@ -190,7 +127,7 @@ std::optional<Candidate> decompose(const Group& g, std::int64_t k) {
     std::optional<Candidate> best;
     const auto consider = [&](std::uint64_t ref) {
         const auto refS = static_cast<std::int64_t>(ref);
-        if (g.rules->preferredRules && refS % 48 == 0)
+        if (g.rules->preferredRules && refS % kPreferredReferenceNotMultipleOf == 0)
             return;
         const std::int64_t rest = k / refS;
         for (int h = g.space->n2hsHighest; h >= g.space->n2hsLowest; --h) {
@@ -296,7 +233,7 @@ private:
     }
 
     bool searchGroup(const Group& g) {
-        const std::int64_t s = g.rules->preferredRules ? 3 : 1;
+        const std::int64_t s = g.rules->preferredRules ? kPreferredNcMultipleOf : 1;
         const i128 c = 2 * s * g.r * g.n1;
         const i128 m = 2 * q_;
         const i128 a = (p_ * c) % m;
@@ -457,77 +394,6 @@ ClosestResult findClosestSetting(double f, const ClosestProgressCallback& progre
     }
     // The search has shown that no setting makes f itself.
     return findClosestSettingIn(SettingSpace{}, f, true, progress);
-}
-
-
-namespace {
-
-Fraction reduced(i128 n, i128 d) {
-    if (d == 0)
-        return Fraction{0, 0};
-    i128 a = absI(n);
-    i128 b = absI(d);
-    while (b != 0) {
-        const i128 t = a % b;
-        a = b;
-        b = t;
-    }
-    if (a == 0)
-        a = 1;
-    return Fraction{static_cast<std::int64_t>(n / a), static_cast<std::int64_t>(d / a)};
-}
-
-bool outside(std::int64_t v, std::int64_t lo, std::int64_t hi) { return v < lo || v > hi; }
-
-}  // namespace
-
-SettingEvaluation evaluateSetting(const GivenSetting& s) {
-    SettingEvaluation e;
-    const i128 k = static_cast<i128>(s.reference) * s.n2hs * s.n2ls;
-    e.out1 = reduced(k, static_cast<i128>(s.n31) * s.n1hs * s.nc1ls);
-    e.out2 = reduced(k, static_cast<i128>(s.n31) * s.n1hs * s.nc2ls);
-    e.f3 = reduced(s.reference, s.n31);
-    e.fosc = reduced(k, s.n31);
-
-    auto limit = [&](bool broken, SettingFault fault) {
-        if (broken)
-            e.limitFaults.push_back(fault);
-    };
-    limit(outside(s.reference, 1, 10000000), SettingFault::ReferenceOutOfRange);
-    limit(outside(s.n31, 1, 524288), SettingFault::N31OutOfRange);
-    limit(outside(s.n2hs, 4, 11), SettingFault::N2hsOutOfRange);
-    limit(outside(s.n2ls, 2, 1048576), SettingFault::N2lsOutOfRange);
-    limit(s.n2ls % 2 != 0, SettingFault::N2lsOdd);
-    limit(outside(s.n1hs, 4, 11), SettingFault::N1hsOutOfRange);
-    limit(outside(s.nc1ls, 2, 1048576), SettingFault::Nc1lsOutOfRange);
-    limit(s.nc1ls % 2 != 0, SettingFault::Nc1lsOdd);
-    limit(outside(s.nc2ls, 2, 1048576), SettingFault::Nc2lsOutOfRange);
-    limit(s.nc2ls % 2 != 0, SettingFault::Nc2lsOdd);
-
-    const SettingSpace space;
-    for (std::size_t i = 0; i < space.passes.size(); ++i) {
-        const PassRules& w = space.passes[i];
-        PassVerdict& v = e.passes[i];
-        v.pass = w.pass;
-        auto window = [&](bool broken, WindowFault fault) {
-            if (broken)
-                v.faults.push_back(fault);
-        };
-        // Compared exactly: F3 = ref / N31 and Fosc = K / N31 against whole-number bounds.
-        const i128 r = s.n31 > 0 ? s.n31 : 1;
-        window(s.reference < w.f3min * r, WindowFault::F3BelowWindow);
-        window(s.reference > w.f3max * r, WindowFault::F3AboveWindow);
-        window(k < static_cast<i128>(w.foscMin) * r, WindowFault::FoscBelowWindow);
-        window(k > static_cast<i128>(w.foscMax) * r, WindowFault::FoscAboveWindow);
-        window(s.reference >= space.referenceLimit, WindowFault::ReferenceNotBelowLimit);
-        window(space.n31Scale * r * r > s.reference, WindowFault::N31AboveLoop);
-        if (w.preferredRules) {
-            window(s.reference % 48 == 0, WindowFault::ReferenceMultipleOf48);
-            window(s.nc1ls % 3 != 0, WindowFault::NcNotMultipleOf3);
-        }
-        window(s.nc2ls != s.nc1ls, WindowFault::Nc2DiffersFromNc1);
-    }
-    return e;
 }
 
 }  // namespace tarnwell
