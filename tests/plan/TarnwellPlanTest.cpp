@@ -1,7 +1,9 @@
 #include "PlanCommand.h"
+#include "ToolJson.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 #include <string>
@@ -113,15 +115,21 @@ TEST(TarnwellPlan, NearestAnswersWhatTheSearchCannot) {
         << r.out;
     EXPECT_NE(r.out.find("\n10000000: found preferred GPS=4687500 "), std::string::npos);
 
-    const std::string json = run({"--json", "9999991", "10000000"}).out;
-    EXPECT_EQ(json.front(), '{');
-    EXPECT_NE(json.find("{\"input\":\"9999991\",\"hz\":9999991,\"exact\":null,"),
-              std::string::npos);
-    EXPECT_NE(json.find("\"out1_numerator\":220999801099,\"out1_denominator\":22100"),
-              std::string::npos);
-    EXPECT_NE(json.find("{\"input\":\"10000000\",\"hz\":10000000,\"exact\":{\"pass\":"
-                        "\"preferred\",\"GPS\":4687500"),
-              std::string::npos);
+    const std::string out = run({"--json", "9999991", "10000000"}).out;
+    const tarnwell::Json json = tarnwell::Json::parse(out);
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << "one line";
+    const tarnwell::Json& inexact = json.at("frequencies").at(0);
+    EXPECT_EQ(inexact.at("input"), "9999991");
+    EXPECT_EQ(inexact.at("hz"), 9999991);
+    EXPECT_TRUE(inexact.at("exact_setting").is_null());
+    EXPECT_EQ(inexact.at("nearest_below").at("diff_hz"), -1);
+    EXPECT_EQ(inexact.at("nearest_below").at("diff_ppm"), "-0.1");
+    // Not exact in a double: the exact fraction, as text.
+    EXPECT_EQ(inexact.at("closest").at("out1_hz"), "220999801099/22100");
+    EXPECT_EQ(inexact.at("closest").at("out1_decimal"), "9999990.99995475");
+    const tarnwell::Json& exact = json.at("frequencies").at(1).at("exact_setting");
+    EXPECT_EQ(exact.at("pass"), "preferred");
+    EXPECT_EQ(exact.at("GPS"), 4687500);
 }
 
 TEST(TarnwellPlan, DividersTellWhatASettingMakesAndBreaks) {
@@ -165,14 +173,12 @@ TEST(TarnwellPlan, Out2FindsASettingForBothOutputsOrTheNearestOutput2) {
               "DIFF_HZ=648000 DIFF_PPM=24000\n");
     EXPECT_NE(run({"123", "--out2", "1000"}).out.find("output 1 alone not found"),
               std::string::npos);
-    const std::string json = run({"--json", "24576000", "--out2", "27000000"}).out;
-    EXPECT_NE(json.find("\"setting\": null,\n      \"out1_setting\": {\n        \"pass\": "
-                        "\"preferred\",\n        \"GPS\": 4096000"),
-              std::string::npos)
-        << json;
-    EXPECT_NE(json.find("\"out2_nearest_above\": {\n        \"out2_hz\": 27648000.0,\n        "
-                        "\"NC2_LS\": 16"),
-              std::string::npos);
+    const tarnwell::Json json = tarnwell::Json::parse(run({"--json", "24576000", "--out2", "27000000"}).out);
+    const tarnwell::Json& pair = json.at("pairs").at(0);
+    EXPECT_TRUE(pair.at("setting").is_null());
+    EXPECT_EQ(pair.at("out1_setting").at("GPS"), 4096000);
+    EXPECT_EQ(pair.at("out2_nearest_above").at("out2_hz"), 27648000);
+    EXPECT_EQ(pair.at("out2_nearest_above").at("NC2_LS"), 16);
     EXPECT_EQ(run({"1e7", "--out2", "-3"}).status, 2);
     EXPECT_EQ(run({"1e7", "--out2"}).status, 2);
 }

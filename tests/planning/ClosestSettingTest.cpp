@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "ClosestSettingOracle.h"
-#include "SettingEvaluation.h"
+#include "planning/SettingEvaluation.h"
 
 namespace {
 

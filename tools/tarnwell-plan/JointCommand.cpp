@@ -1,10 +1,9 @@
 #include "JointCommand.h"
 
-#include <nlohmann/json.hpp>
-
 #include <optional>
 
 #include "PlanCommand.h"
+#include "ToolJson.h"
 #include "common/NumberText.h"
 #include "planning/JointDividerSearch.h"
 #include "planning/PllModel.h"
@@ -12,8 +11,6 @@
 namespace tarnwell::plan {
 
 namespace {
-
-using Json = nlohmann::ordered_json;
 
 Json settingJson(const DividerPlan& p, int nc2, int bandwidth) {
     return {{"pass", p.pass == SearchPass::Preferred ? "preferred" : "wide"},
@@ -80,7 +77,7 @@ std::string jointJson(std::span<const double> hz, double out2, int bandwidth) {
         }
         answers.push_back(std::move(answer));
     }
-    return Json{{"bandwidth", bandwidth}, {"pairs", std::move(answers)}}.dump(2) + '\n';
+    return jsonText(Json{{"BW", bandwidth}, {"pairs", std::move(answers)}}) + '\n';
 }
 
 }  // namespace tarnwell::plan

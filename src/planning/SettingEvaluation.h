@@ -1,6 +1,7 @@
 #pragma once
 
-// What a given setting makes and which limits, windows and rules it breaks (--dividers).
+// What a given setting makes and which limits, windows and rules it breaks: tarnwell-plan's
+// --dividers, and the exact frequencies tarnwell-ctl reports.
 
 #include <array>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "SettingEvaluation.h"
+#include "planning/SettingEvaluation.h"
 
 namespace tarnwell {
 
