@@ -4,6 +4,9 @@
 
 #include "CtlRun.h"
 #include "CtlText.h"
+#include "planning/ClockLimits.h"
+#include "planning/NearestExact.h"
+#include "planning/PhaseList.h"
 
 namespace tarnwell::ctl {
 
@@ -13,7 +16,17 @@ const OptionSpec kWaitLock{"--wait-lock", "S",
                            "after programming, wait up to S seconds for PLL lock and a GPS signal",
                            OptionValue::Seconds};
 
+std::string range(std::int64_t lowest, std::int64_t highest) {
+    return std::to_string(lowest) + ".." + std::to_string(highest);
+}
+
 std::vector<CommandSpec> makeCommands() {
+    const std::string reach = std::to_string(static_cast<int>(kNearestExactReach * 100)) + "%";
+    std::string plainDrives;
+    for (std::size_t i = 0; i < kDriveStrengthTexts.size(); ++i) {
+        plainDrives += i == 0 ? "" : (i + 1 == kDriveStrengthTexts.size() ? " or " : ", ");
+        plainDrives += kDriveStrengthTexts[i].substr(0, kDriveStrengthTexts[i].size() - 2);
+    }
     const std::string drives =
         joined(std::vector<std::string>(kDriveTexts.begin(), kDriveTexts.end()), "|");
     return {
@@ -67,7 +80,8 @@ per line and change, {"time", "serial", "signal_losses", "gps_signal",
            "(steps of 360 / NC1_LS); only when output 2 equals output 1. Default 0"},
           {"--nearest", "",
            "when HZ has no exact setting, program the nearest whole frequency\n"
-           "(within 1% of HZ) that has one instead; the nearer side, the lower on a tie",
+           "(within " +
+               reach + " of HZ) that has one instead; the nearer side, the lower on a tie",
            OptionValue::None},
           {"--closest", "",
            "when HZ has no exact setting, program the setting whose output 1 comes\n"
@@ -84,10 +98,14 @@ per line and change, {"time", "serial", "signal_losses", "gps_signal",
         {"program",
          "GPS N31 N2_HS N2_LS N1_HS NC1_LS NC2_LS",
          "program exactly these values, then read them back; a value outside its\n"
-         "divider's limits is refused (see --clamp). Limits: GPS 1..10000000,\n"
-         "N31 1..524288, N2_HS and N1_HS 4..11, N2_LS, NC1_LS and NC2_LS even,\n"
-         "2..1048576",
-         {{"--phase", "INDEX", "phase step index, 0 up to min(NC1_LS, 256) - 1; default 0"},
+         "divider's limits is refused (see --clamp). Limits: GPS " +
+             range(kGpsMin, kGpsMax) + ",\nN31 " + range(kN31Min, kN31Max) + ", N2_HS " +
+             range(kN2HsMin, kN2HsMax) + ", N1_HS " + range(kN1HsMin, kN1HsMax) + ", N2_LS even, " +
+             range(kLowSpeedDividerMin, kN2LsMax) + ",\nNC1_LS and NC2_LS even, " +
+             range(kLowSpeedDividerMin, kNcMax),
+         {{"--phase", "INDEX",
+           "phase step index, 0 up to min(NC1_LS, " + std::to_string(kMaxPhaseEntries) +
+               ") - 1; default 0"},
           {"--bw", "N",
            "BW code 0..255; default: the window's rule for the serial (6 when its\n"
            "second character is 1, 3 or 5, otherwise 15)"},
@@ -117,7 +135,7 @@ per line and change, {"time", "serial", "signal_losses", "gps_signal",
          &Run::identify},
         {"drive",
          drives,
-         "set the output drive strength (8, 16, 24 or 32), then read it back",
+         "set the output drive strength (" + plainDrives + "), then read it back",
          {},
          R"({"serial", "drive_strength"})",
          true,
