@@ -14,6 +14,7 @@ OpenedClock openFirstClock(HidBackend& backend, const UsbIdList& ids, const Cloc
             opened.failure.reset();
             break;
         }
+        opened.info = candidate;
         opened.failure = result.failure;
     }
     return opened;

@@ -20,7 +20,7 @@ using ClockFilter = std::function<bool(const HidDeviceInfo&)>;
 
 struct OpenedClock {
     std::unique_ptr<HidDevice> device;  // empty when none opened
-    HidDeviceInfo info;                 // as listed, for the clock opened
+    HidDeviceInfo info;  // as listed, for the clock opened (or the last that refused to open)
     // Why the last accepted interface refused to open; nothing when none was accepted.
     std::optional<OpenFailure> failure;
 };

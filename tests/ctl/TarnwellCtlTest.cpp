@@ -355,7 +355,7 @@ TEST_F(TarnwellCtl, BadArgumentsExitTwoAndSendNothing) {
         {"set"},
         {"set", "10,5"},
         {"set", "0.5"},
-        {"set", "10000000", "--out2", "12345"},
+        {"set", "9999991", "--closest", "--out2", "12345"},  // not exact: only the list
         {"set", "10000000", "--phase", "8"},
         {"set", "10000000", "--out2", "20000000", "--phase", "0"},
         {"set", "10000000", "--wait-lock", "soon"},

@@ -63,7 +63,7 @@ int Run::openClock() {
     if (!clock_.failure)
         return fail(kExitNoSuchClock, who + " was unplugged before it could be opened");
     return fail(kExitCannotOpen, "cannot open " + who + ": " + failureText(*clock_.failure) + " (" +
-                                     fixText(*clock_.failure) + ")");
+                                     fixText(*clock_.failure, clock_.info) + ")");
 }
 
 int Run::readConfiguration(std::optional<DeviceConfiguration>& configuration, const char* step) {
@@ -117,7 +117,7 @@ int runCtl(std::span<const std::string_view> args, HidBackend& backend, const Ct
         return reportFailure(out, err, parsed.json, kExitUsage, parsed.complaint,
                              "; see tarnwell-ctl --help");
     }
-    const UsbIdsInForce ids = resolveUsbIds({}, thisPlatform());
+    const UsbIdsInForce ids = resolveUsbIds(parsed.usbIds, thisPlatform());
     for (const std::string& complaint : ids.complaints)
         err << "tarnwell-ctl: " << complaint << '\n';
     return Run(parsed, ids.ids, backend, time, out, err).execute();

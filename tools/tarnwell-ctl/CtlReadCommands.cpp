@@ -13,15 +13,6 @@
 
 namespace tarnwell::ctl {
 
-namespace {
-
-using namespace std::chrono_literals;
-
-constexpr auto kStatusPoll = 50ms;
-constexpr auto kDefaultStatusTimeout = 2s;
-
-}  // namespace
-
 int Run::list() {
     const std::vector<ListedClock> clocks = listClocks(backend_, ids_, pause());
     Json array = Json::array();
@@ -42,7 +33,7 @@ int Run::list() {
                  {"path", clock.info.path},
                  {"can_open", canOpen},
                  {"open_failure", canOpen ? Json(nullptr) : Json(failureText(*clock.openFailure))},
-                 {"fix", canOpen ? Json(nullptr) : Json(fixText(*clock.openFailure))}});
+                 {"fix", canOpen ? Json(nullptr) : Json(fixText(*clock.openFailure, clock.info))}});
             continue;
         }
         out_ << serial.value_or("(serial unreadable)") << '\n';
@@ -56,7 +47,7 @@ int Run::list() {
             out_ << "  access        yes\n";
         else
             out_ << "  access        no: " << failureText(*clock.openFailure)
-                 << "; fix: " << fixText(*clock.openFailure) << '\n';
+                 << "; fix: " << fixText(*clock.openFailure, clock.info) << '\n';
     }
     if (args_.json)
         emit(Json{{"clocks", std::move(array)}});
@@ -166,6 +157,8 @@ int Run::waitForStatus(std::chrono::milliseconds limit, bool needLock, InputStat
 int Run::status() {
     const std::chrono::milliseconds timeout =
         args_.duration("--timeout").value_or(kDefaultStatusTimeout);
+    if (args_.has("--prometheus") || args_.value("--textfile"))
+        return metrics(timeout);
     if (const int status = openClock())
         return status;
     InputStatus last;

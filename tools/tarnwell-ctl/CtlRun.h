@@ -9,6 +9,8 @@
 
 #include "CtlArguments.h"
 #include "CtlCommand.h"
+#include "PrometheusMetrics.h"
+#include "SavedConfiguration.h"
 #include "ToolJson.h"
 #include "device/ClockExchange.h"
 #include "device/InputReport.h"
@@ -18,6 +20,10 @@
 #include "readback/ConfigurationRead.h"
 
 namespace tarnwell::ctl {
+
+// How often a status is looked for while waiting, and how long by default.
+inline constexpr std::chrono::milliseconds kStatusPoll{50};
+inline constexpr std::chrono::milliseconds kDefaultStatusTimeout{2000};
 
 // A setting ready to send, with what the window would show for it.
 struct Setting {
@@ -53,6 +59,9 @@ public:
     int drive();
     int sleep();
     int writeRegister();
+    int apply();
+    int diff();
+    int udevRule();
 
 private:
     int fail(int status, const std::string& message) {
@@ -73,6 +82,11 @@ private:
     int waitForStatus(std::chrono::milliseconds limit, bool needLock, InputStatus& last);
     int programAndCheck(const Setting& setting, Json document);
     void addSetting(Json& document, const Setting& setting) const;
+    // The file of apply and diff, checked, with the clock resolved.
+    int readSaved(std::optional<SavedConfiguration>& saved);
+    std::vector<ClockMetrics> collectMetrics(std::chrono::milliseconds timeout);
+    // status --prometheus and --textfile.
+    int metrics(std::chrono::milliseconds timeout);
     void printSetting(const Setting& setting) const;
 
     const CtlArguments& args_;
