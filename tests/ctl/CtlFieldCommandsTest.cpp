@@ -176,6 +176,7 @@ TEST_F(CtlFieldCommands, MetricsFileIsReplacedWholeWithAStampAndClocksThatCannot
     EXPECT_THAT(last, HasSubstr("tarnwell_pll_locked{serial=\"T5240342\"} 0\n"));
     EXPECT_THAT(last, HasSubstr("tarnwell_textfile_written_timestamp_seconds 4"));
     EXPECT_EQ(run({"status", "--watch", "--prometheus"}).status, 2);
+    EXPECT_EQ(run({"status", "--textfile", (folder / "no" / "x.prom").string()}).status, 6);
 }
 
 TEST_F(CtlFieldCommands, OtherUsbIdsFromTheEnvironmentOrTheOptionAndTheirUdevRule) {

@@ -1,4 +1,4 @@
-// The exposition text as promtool reads it, and the file kept for the textfile collector.
+// The exposition text as promtool reads it.
 #include "PrometheusMetrics.h"
 
 #include <gtest/gtest.h>
@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace tarnwell::ctl {
 namespace {
@@ -52,23 +51,6 @@ TEST(PrometheusMetrics, GivesEveryClockItsGaugesAndPassesPromtool) {
 #else
     GTEST_SKIP() << "promtool (Debian package prometheus) is not installed";
 #endif
-}
-
-TEST(PrometheusMetrics, ReplacesTheFileWholeAndSaysWhyItCannot) {
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / "tarnwell-textfile";
-    std::filesystem::create_directories(folder);
-    const std::string path = (folder / "clock.prom").string();
-    std::string error;
-    ASSERT_TRUE(replaceFile(path, "old\n", error)) << error;
-    ASSERT_TRUE(replaceFile(path, "new\n", error)) << error;
-    std::stringstream contents;
-    contents << std::ifstream(path).rdbuf();
-    EXPECT_EQ(contents.str(), "new\n");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
-    EXPECT_FALSE(replaceFile((folder / "missing" / "x.prom").string(), "x", error));
-    EXPECT_NE(error.find("missing/x.prom.tmp"), std::string::npos) << error;
-    std::filesystem::remove_all(folder);
 }
 
 }  // namespace
