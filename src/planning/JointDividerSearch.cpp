@@ -46,7 +46,7 @@ std::optional<JointPlan> findJointDividers(double f1, double f2) {
         return std::nullopt;
     const SearchResult found = findDividersWhere(
         f1, [&](std::int64_t nc) { return output2DividerFor(f1, nc, f2).has_value(); });
-    if (found.outcome != SearchOutcome::Found || !found.plan)
+    if (!found.plan)
         return std::nullopt;
     const auto nc2 = output2DividerFor(f1, found.plan->nc, f2);
     return JointPlan{*found.plan, static_cast<int>(*nc2)};
