@@ -1,7 +1,6 @@
 #include "device/UdevRule.h"
 
 #include <algorithm>
-#include <regex>
 #include <sstream>
 
 namespace tarnwell {
@@ -51,20 +50,35 @@ std::string udevRule(const UsbIdList& ids, std::optional<std::string_view> group
 }
 
 RuleGrant ruleGrant(std::string_view ruleText) {
-    static const std::regex kGrant(
-        R"re(ATTRS\{idVendor\}=="([0-9A-Fa-f]{1,4})",\s*ATTRS\{idProduct\}=="([0-9A-Fa-f]{1,4})".*(uaccess|GROUP=))re");
+    // The quoted value after `key` on the line, if the key is there.
+    const auto valueOf = [](const std::string& line,
+                            std::string_view key) -> std::optional<std::string> {
+        const auto start = line.find(key);
+        if (start == std::string::npos)
+            return std::nullopt;
+        const auto from = start + key.size();
+        const auto end = line.find('"', from);
+        if (end == std::string::npos)
+            return std::nullopt;
+        return line.substr(from, end - from);
+    };
     RuleGrant grant;
     std::istringstream lines{std::string(ruleText)};
     for (std::string line; std::getline(lines, line);) {
         const auto start = line.find_first_not_of(" \t");
         if (start == std::string::npos || line[start] == '#')
             continue;
-        std::smatch found;
-        if (!std::regex_search(line, found, kGrant))
+        const bool viaGroup = line.find("GROUP=") != std::string::npos;
+        if (!viaGroup && line.find("uaccess") == std::string::npos)
             continue;
-        if (const auto id = parseUsbId(found[1].str() + ":" + found[2].str()))
+        const auto vendor = valueOf(line, "ATTRS{idVendor}==\"");
+        const auto product = valueOf(line, "ATTRS{idProduct}==\"");
+        if (!vendor || !product)
+            continue;
+        if (const auto id = parseUsbId(*vendor + ":" + *product)) {
             grant.ids.push_back(*id);
-        grant.viaGroup = grant.viaGroup || found[3] == "GROUP=";
+            grant.viaGroup = grant.viaGroup || viaGroup;
+        }
     }
     return grant;
 }
