@@ -15,8 +15,9 @@ packages=(g++ cmake ninja-build pkg-config dpkg-dev qt6-base-dev libhidapi-dev l
           nlohmann-json3-dev libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
           fonts-liberation)
 # Only the tests need these: clang's libFuzzer, and the package check's manual page maker and
-# validators; scripts/windows-cross.sh asks for its own.
-test_packages=(clang libclang-rt-14-dev help2man lintian appstream desktop-file-utils)
+# validators, and promtool (Debian's prometheus) to check the metrics; scripts/windows-cross.sh
+# asks for its own.
+test_packages=(clang libclang-rt-14-dev help2man lintian appstream desktop-file-utils prometheus)
 # qemu with busybox for the VM, whose tests run only as root.
 vm_packages=(qemu-system-x86 busybox-static cpio xz-utils)
 

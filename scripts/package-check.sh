@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Builds the Debian package as a packager would (Debian's hardening flags, the manual pages) in
 # BUILD_DIR (default build-package), then checks what it holds: lintian on the package,
-# appstreamcli on the AppStream metadata and desktop-file-validate on the desktop entries. Any
-# error or warning fails the run.
+# systemd-analyze verify on its units, appstreamcli on the AppStream metadata and
+# desktop-file-validate on the desktop entries. Any error or warning fails the run.
 #   scripts/package-check.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=${1:-build-package}
 
 . scripts/debian-packages.sh
-ensure_debian_packages "The package check" dpkg-dev lintian appstream desktop-file-utils help2man
+ensure_debian_packages "The package check" dpkg-dev lintian appstream desktop-file-utils help2man \
+    systemd
 
 set_debian_build_flags
 # A folder configured before (scripts/dev.sh test passes its own, built with the same flags) is
@@ -33,6 +34,20 @@ failed=0
 
 echo "== lintian $deb"
 lintian --fail-on error,warning --display-level '>=warning' "$deb" || failed=1
+
+# The units as installed, pointed at the packaged program: verify wants the commands to exist.
+echo "== systemd-analyze verify"
+units=$stage/verify
+mkdir "$units"
+for unit in "$stage"/usr/lib/systemd/system/*.service; do
+    sed "s|/usr/bin/tarnwell-ctl|$stage/usr/bin/tarnwell-ctl|g" "$unit" >"$units/${unit##*/}"
+done
+report=$(cd "$units" && systemd-analyze verify --man=no ./tarnwell-metrics.service \
+    ./tarnwell-apply@CHECK.service 2>&1) || failed=1
+if [ -n "$report" ]; then
+    echo "$report"
+    failed=1
+fi
 
 for metainfo in "$stage"/usr/share/metainfo/*.xml; do
     echo "== appstreamcli validate ${metainfo#"$stage"}"

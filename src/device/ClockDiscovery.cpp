@@ -2,18 +2,14 @@
 
 #include <algorithm>
 
-#include "device/FeatureReport.h"
 
 namespace tarnwell {
 
-std::vector<DiscoveredClock> discoverClocks(HidBackend& backend,
+std::vector<DiscoveredClock> discoverClocks(HidBackend& backend, const UsbIdList& ids,
                                             std::span<const std::string> alreadyOpen,
                                             const WhileOpen& whileOpen) {
     std::vector<DiscoveredClock> found;
-    for (HidDeviceInfo& info : backend.enumerate(DeviceVendorId, DeviceProductId)) {
-        // A backend may list more than was asked for; only our clocks count.
-        if (info.vendorId != DeviceVendorId || info.productId != DeviceProductId)
-            continue;
+    for (HidDeviceInfo& info : enumerateClocks(backend, ids)) {
         DiscoveredClock clock{.info = std::move(info), .refusal = std::nullopt};
         if (std::ranges::find(alreadyOpen, clock.info.path) == alreadyOpen.end()) {
             // Closed again at the end of this block.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "device/HidBackend.h"
+#include "device/UsbIds.h"
 
 namespace tarnwell {
 
@@ -22,10 +23,10 @@ struct DiscoveredClock {
 // Called with each clock the trial open opened, before it is closed again.
 using WhileOpen = std::function<void(const HidDeviceInfo&, HidDevice&)>;
 
-// Every attached interface with our vendor and product ids, in enumeration order. Each is opened
+// Every attached interface with one of the ids, in enumerateClocks' order. Each is opened
 // once and closed again, because listing alone cannot tell whether this user may open it. Paths
 // in alreadyOpen are not tried: they are open here, so they count as openable.
-std::vector<DiscoveredClock> discoverClocks(HidBackend& backend,
+std::vector<DiscoveredClock> discoverClocks(HidBackend& backend, const UsbIdList& ids,
                                             std::span<const std::string> alreadyOpen = {},
                                             const WhileOpen& whileOpen = {});
 

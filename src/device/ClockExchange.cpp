@@ -2,13 +2,11 @@
 
 namespace tarnwell {
 
-OpenedClock openFirstClock(HidBackend& backend, const ClockFilter& accept) {
+OpenedClock openFirstClock(HidBackend& backend, const UsbIdList& ids, const ClockFilter& accept) {
     OpenedClock opened;
-    for (const HidDeviceInfo& candidate : backend.enumerate(DeviceVendorId, DeviceProductId)) {
-        if (candidate.vendorId != DeviceVendorId || candidate.productId != DeviceProductId ||
-            !accept(candidate)) {
+    for (const HidDeviceInfo& candidate : enumerateClocks(backend, ids)) {
+        if (!accept(candidate))
             continue;
-        }
         OpenResult result = backend.open(candidate.path);
         if (result) {
             opened.device = std::move(result.device);
@@ -16,6 +14,7 @@ OpenedClock openFirstClock(HidBackend& backend, const ClockFilter& accept) {
             opened.failure.reset();
             break;
         }
+        opened.info = candidate;
         opened.failure = result.failure;
     }
     return opened;

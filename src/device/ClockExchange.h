@@ -8,6 +8,7 @@
 #include "device/FeatureReport.h"
 #include "device/HidBackend.h"
 #include "device/InputReport.h"
+#include "device/UsbIds.h"
 
 namespace tarnwell {
 
@@ -19,14 +20,14 @@ using ClockFilter = std::function<bool(const HidDeviceInfo&)>;
 
 struct OpenedClock {
     std::unique_ptr<HidDevice> device;  // empty when none opened
-    HidDeviceInfo info;                 // as listed, for the clock opened
+    HidDeviceInfo info;  // as listed, for the clock opened (or the last that refused to open)
     // Why the last accepted interface refused to open; nothing when none was accepted.
     std::optional<OpenFailure> failure;
 };
 
-// Walks our interfaces in enumeration order and opens the first one the filter accepts that
-// opens: of several clocks with one serial, the first enumerated wins.
-OpenedClock openFirstClock(HidBackend& backend, const ClockFilter& accept);
+// Walks the interfaces with one of the ids in enumerateClocks' order and opens the first one the
+// filter accepts that opens: of several clocks with one serial, the first enumerated wins.
+OpenedClock openFirstClock(HidBackend& backend, const UsbIdList& ids, const ClockFilter& accept);
 
 struct StatusRead {
     InputReadStatus read = InputReadStatus::Error;

@@ -4,6 +4,7 @@
 #include <array>
 #include <bitset>
 #include <cmath>
+#include <utility>
 
 #include "planning/PrimeFactors.h"
 
@@ -253,7 +254,8 @@ std::optional<NcContext> prepareNc(const LoopWindow& w, std::int64_t nc, double 
 
 class Search {
 public:
-    Search(double f1, const SearchProgressCallback& progress) : f1_(f1), progress_(progress) {}
+    Search(double f1, const SearchProgressCallback& progress, NcFilter allowNc = {})
+        : f1_(f1), progress_(progress), allowNc_(std::move(allowNc)) {}
 
     SearchResult run() {
         for (const LoopWindow& w : kLoopWindows) {
@@ -286,7 +288,8 @@ private:
             return std::nullopt;
         const std::optional<PrimeFactors> xFactors = factorsIfWhole(x);
         for (std::int64_t nc = ncs.first; nc <= ncs.last; nc += 2) {
-            const std::optional<NcContext> context = prepareNc(w, nc, x, xFactors);
+            const std::optional<NcContext> context =
+                !allowNc_ || allowNc_(nc) ? prepareNc(w, nc, x, xFactors) : std::nullopt;
             if (!context) {
                 if (++skippedInARow_ < kSkippedNcPerReport)
                     continue;
@@ -324,6 +327,7 @@ private:
 
     double f1_;
     const SearchProgressCallback& progress_;
+    NcFilter allowNc_;
     int skippedInARow_ = 0;
 };
 
@@ -335,6 +339,13 @@ SearchResult findDividers(double out1Frequency, const SearchProgressCallback& pr
     if (!isSearchableFrequency(out1Frequency))
         return Search::notFound(out1Frequency);
     return Search(out1Frequency, progress).run();
+}
+
+SearchResult findDividersWhere(double out1Frequency, const NcFilter& allowNc) {
+    if (!isSearchableFrequency(out1Frequency))
+        return Search::notFound(out1Frequency);
+    static const SearchProgressCallback kNoProgress;
+    return Search(out1Frequency, kNoProgress, allowNc).run();
 }
 
 PllBoxValues pllValuesOf(const DividerPlan& plan) {

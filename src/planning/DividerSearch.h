@@ -59,6 +59,14 @@ struct SearchResult {
 // Any double is answered (NaN, infinities, zero and negatives find nothing) without hanging.
 SearchResult findDividers(double out1Frequency, const SearchProgressCallback& progress = {});
 
+// Says whether an NC1_LS may be used at all, before any of its candidates is looked at.
+using NcFilter = std::function<bool(std::int64_t nc)>;
+
+// The same search with one more acceptance rule on NC1_LS: the answer is the first accepted
+// candidate in the same order whose NC the filter passes. The skips stay valid because the rule
+// removes whole NC values and changes nothing inside one.
+SearchResult findDividersWhere(double out1Frequency, const NcFilter& allowNc);
+
 // Within kLowestSearchableFrequency .. kHighestSearchableFrequency.
 bool isSearchableFrequency(double out1Frequency);
 

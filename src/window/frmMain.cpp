@@ -62,6 +62,7 @@ frmMain::frmMain(HidBackend& backend, DeviceWait waitForDevice, WarningBox showW
         };
     }
     now_ = [] { return std::chrono::steady_clock::now(); };
+    permissionLook_ = [] { return permissionFactsHere(thisPlatform()); };
     setNoticeBox({});
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tarnwell"));

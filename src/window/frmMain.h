@@ -20,6 +20,8 @@
 #include "device/ClockExchange.h"
 #include "device/FeatureReport.h"
 #include "device/HidBackend.h"
+#include "device/UdevRule.h"
+#include "device/UsbIdSettings.h"
 #include "planning/DividerLimits.h"
 #include "planning/PllSettings.h"
 
@@ -81,6 +83,13 @@ public:
     // it is a non-modal message box.
     using NoticeBox = std::function<void(QWidget& parent, const QString& text)>;
     void setNoticeBox(NoticeBox show);
+    // The USB ids that mark a clock (the build's pair until set); a malformed entry among their
+    // settings is told in a notice.
+    void setUsbIds(const UsbIdsInForce& ids);
+    // What is true on this machine about access to clocks, for the notice about one this user may
+    // not open; tests replace it. Left unset, it looks at this machine.
+    using PermissionLook = std::function<PermissionFacts()>;
+    void setPermissionLook(PermissionLook look) { permissionLook_ = std::move(look); }
     // The time that status age and the safety rescan are measured in; tests set it.
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
     void setClock(Clock clock) { now_ = std::move(clock); }
@@ -235,6 +244,9 @@ private:
     std::vector<std::string> listedPaths_;  // of SerNo's entries
     // The open clock's last report; nothing until its first.
     std::optional<std::chrono::steady_clock::time_point> lastReportAt_;
+
+    UsbIdList usbIds_ = defaultUsbIds();
+    PermissionLook permissionLook_;
 
     // Notices about clocks that cannot be used, each said once per attach.
     NoticeBox showNotice_;

@@ -8,10 +8,10 @@
 
 #include <algorithm>
 
-#include "window/QtText.h"
-#include "window/frmMain.h"
 #include "device/ClockExchange.h"
 #include "readback/IdentityText.h"
+#include "window/QtText.h"
+#include "window/frmMain.h"
 
 namespace tarnwell {
 
@@ -33,24 +33,22 @@ QString clockName(const HidDeviceInfo& clock) {
     return QStringLiteral("The clock at %1").arg(QString::fromStdString(clock.path));
 }
 
-QString refusalNotice(const HidDeviceInfo& clock, OpenFailure why) {
+// `facts` is asked only for a clock this user may not open: it reads files.
+QString refusalNotice(const HidDeviceInfo& clock, OpenFailure why,
+                      [[maybe_unused]] const frmMain::PermissionLook& facts) {
     const QString node = QString::fromStdString(clock.path);
     switch (why) {
         case OpenFailure::PermissionDenied:
-            return QStringLiteral(
-                       "%1 is plugged in, but this user may not open it (%2).\n\n"
+            return QStringLiteral("%1 is plugged in, but this user may not open it (%2).\n\n%3")
+                .arg(clockName(clock), node,
 #ifdef Q_OS_LINUX
-                       "On Linux the udev rule that comes with Tarnwell lets the user at the "
-                       "machine open any clock. Install it and apply it:\n\n"
-                       "sudo cp build/packaging/70-tarnwell.rules /etc/udev/rules.d/\n"
-                       "sudo udevadm control --reload && sudo udevadm trigger\n\n"
-                       "(a build of Tarnwell writes the rule into build/packaging/; an install "
-                       "puts it in /usr/lib/udev/rules.d/), then unplug and replug the clock."
+                     QString::fromStdString(
+                         permissionAdvice(facts(), UsbId{clock.vendorId, clock.productId}))
 #else
-                       "Give this user access to the clock's device, then unplug and replug it."
+                     QStringLiteral("Give this user access to the clock's device, then unplug "
+                                    "and replug it.")
 #endif
-                       )
-                .arg(clockName(clock), node);
+                );
         case OpenFailure::Busy:
             return QStringLiteral(
                        "%1 is plugged in, but another program holds it (%2). Close that program; "
@@ -112,7 +110,7 @@ std::vector<DiscoveredClock> frmMain::discoverAttachedClocks() {
     std::vector<std::string> open;
     if (DeviceOpen && device_)
         open.push_back(deviceInfo_.path);
-    std::vector<DiscoveredClock> found = discoverClocks(backend_, open);
+    std::vector<DiscoveredClock> found = discoverClocks(backend_, usbIds_, open);
     rescanDue_ = false;
     lastScanAt_ = now_();
     tellRefusals(found);
@@ -129,7 +127,8 @@ void frmMain::tellRefusals(const std::vector<DiscoveredClock>& found) {
         if (clock.openable() || *clock.refusal == OpenFailure::Gone)
             continue;
         if (refusedAtLastScan_.contains(clock.info.path))
-            tellOnce("refused " + clock.info.path, refusalNotice(clock.info, *clock.refusal));
+            tellOnce("refused " + clock.info.path,
+                     refusalNotice(clock.info, *clock.refusal, permissionLook_));
         refused.insert(clock.info.path);
     }
     refusedAtLastScan_ = std::move(refused);
@@ -137,6 +136,13 @@ void frmMain::tellRefusals(const std::vector<DiscoveredClock>& found) {
     std::erase_if(toldNotices_, [&attached](const std::string& key) {
         return !attached.contains(key.substr(key.find(' ') + 1));
     });
+}
+
+void frmMain::setUsbIds(const UsbIdsInForce& ids) {
+    usbIds_ = ids.ids;
+    rescanDue_ = true;
+    for (const std::string& complaint : ids.complaints)
+        tellOnce("settings " + complaint, QString::fromStdString(complaint));
 }
 
 void frmMain::tellOnce(const std::string& key, const QString& text) {
@@ -172,9 +178,9 @@ bool frmMain::FindTheHid() {
     DeviceOpen = false;
     const QString wanted = SerNo->currentText();
     // With several clocks of one serial number, the first enumerated is the one opened.
-    OpenedClock opened = openFirstClock(backend_, [&wanted](const HidDeviceInfo& candidate) {
-        return listedSerial(candidate) == wanted;
-    });
+    OpenedClock opened = openFirstClock(
+        backend_, usbIds_,
+        [&wanted](const HidDeviceInfo& candidate) { return listedSerial(candidate) == wanted; });
     if (opened.device) {
         device_ = std::move(opened.device);
         deviceInfo_ = opened.info;

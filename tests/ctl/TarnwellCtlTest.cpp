@@ -355,7 +355,7 @@ TEST_F(TarnwellCtl, BadArgumentsExitTwoAndSendNothing) {
         {"set"},
         {"set", "10,5"},
         {"set", "0.5"},
-        {"set", "10000000", "--out2", "12345"},
+        {"set", "9999991", "--closest", "--out2", "12345"},  // not exact: only the list
         {"set", "10000000", "--phase", "8"},
         {"set", "10000000", "--out2", "20000000", "--phase", "0"},
         {"set", "10000000", "--wait-lock", "soon"},
@@ -423,6 +423,8 @@ TEST_F(TarnwellCtl, EachFailureHasItsOwnExitStatus) {
     EXPECT_EQ(differs.status, 7);
     EXPECT_THAT(differs.err, HasSubstr("N2_HS sent 11, read back 12"));
     EXPECT_EQ((*differs.json()).at("exit_status"), 7);
+    clock.model().storePllByteWrongly(17);  // the phase step
+    EXPECT_EQ(run({"set", "10000000", "--phase", "7.5"}).status, 7);
     clock.model().storePllByteWrongly(std::nullopt);
 
     clock.state().status.noGpsSignal = true;

@@ -15,13 +15,13 @@ TEST(ClockDiscovery, TriesEachClockOnceExceptThoseAlreadyOpenAndClosesItAgain) {
     open.refuseOpens(OpenFailure::PermissionDenied);  // would be, if it were tried
 
     const std::string alreadyOpen[] = {open.path()};
-    const std::vector<DiscoveredClock> found = discoverClocks(backend, alreadyOpen);
+    const std::vector<DiscoveredClock> found = discoverClocks(backend, defaultUsbIds(), alreadyOpen);
     ASSERT_EQ(found.size(), 2u);
     EXPECT_TRUE(found[0].openable());
     EXPECT_EQ(found[1].refusal, OpenFailure::Busy);
     EXPECT_EQ(backend.openCount(), 1u);
 
     busy.refuseOpens(std::nullopt);
-    EXPECT_TRUE(discoverClocks(backend).at(1).openable());
+    EXPECT_TRUE(discoverClocks(backend, defaultUsbIds()).at(1).openable());
     EXPECT_EQ(busy.openHandleCount(), 0u);
 }

@@ -71,7 +71,8 @@ TEST(TarnwellPlan, RefusesWhatIsNotAPositiveNumberAfterAnsweringTheRest) {
 TEST(TarnwellPlan, ExplainsItself) {
     const Answers r = run({"--help"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out.rfind("Usage: tarnwell-plan [--serial SERIAL] [--nearest] [--json] HZ...", 0), 0u);
+    EXPECT_EQ(r.out.rfind("Usage: tarnwell-plan [--serial SERIAL] [--nearest] [--json] HZ...", 0),
+              0u);
     // Every field of the answer line is explained.
     for (const char* explained : {"preferred, wide", "GPS", "N31", "N2_HS, N2_LS", "N1_HS, NC1_LS",
                                   "NC2_LS", "BW", "F3 ", "Fosc"})
@@ -168,6 +169,34 @@ TEST(TarnwellPlan, DividersTellWhatASettingMakesAndBreaks) {
     EXPECT_NE(bad.out.find("ACCEPTED=none"), std::string::npos);
     EXPECT_EQ(run({"--dividers", "1", "2"}).status, 2);
     EXPECT_EQ(run({"--dividers", "1", "2", "x", "4", "5", "6", "7"}).status, 2);
+}
+
+// Both outputs: the joint setting when one exists, otherwise output 1's own with the output-2
+// frequencies nearest to the one asked for; --json carries the same.
+TEST(TarnwellPlan, Out2FindsASettingForBothOutputsOrTheNearestOutput2) {
+    const Answers both = run({"10000000", "--out2", "25000000"});
+    EXPECT_EQ(both.status, 0);
+    EXPECT_EQ(both.out,
+              "10000000 with out2 25000000: found preferred GPS=4687500 N31=11 N2_HS=11 "
+              "N2_LS=1152 N1_HS=9 NC1_LS=60 NC2_LS=24 BW=15 F3=426136 Fosc=5.4\n");
+    const Answers neither = run({"24576000", "--out2", "27000000"});
+    EXPECT_EQ(neither.out,
+              "24576000 with out2 27000000: not found: no setting makes both exactly\n"
+              "24576000 with out2 27000000: output 1 found preferred GPS=4096000 N31=5 N2_HS=11 "
+              "N2_LS=540 N1_HS=11 NC1_LS=18 NC2_LS=18 BW=15 F3=819200 Fosc=4.866\n"
+              "24576000 with out2 27000000: out2 nearest below OUT2=24576000 NC2_LS=18 "
+              "DIFF_HZ=-2424000 DIFF_PPM=-89777.7777777778\n"
+              "24576000 with out2 27000000: out2 nearest above OUT2=27648000 NC2_LS=16 "
+              "DIFF_HZ=648000 DIFF_PPM=24000\n");
+    EXPECT_NE(run({"123", "--out2", "1000"}).out.find("output 1 alone not found"),
+              std::string::npos);
+    const tarnwell::Json json =
+        tarnwell::Json::parse(run({"--json", "24576000", "--out2", "27000000"}).out);
+    const tarnwell::Json& pair = json.at("pairs").at(0);
+    EXPECT_TRUE(pair.at("setting").is_null());
+    EXPECT_EQ(pair.at("out2_nearest_above").at("out2_hz"), 27648000);
+    EXPECT_EQ(run({"1e7", "--out2", "-3"}).status, 2);
+    EXPECT_EQ(run({"1e7", "--out2"}).status, 2);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstdint>
+#include <functional>
+#include <optional>
 
 namespace tarnwell::reference {
 
@@ -40,9 +42,10 @@ bool accepted(const LiteralPass& p, double fosc, double ref, std::int64_t l, std
     return std::fmod(ref, 48) != 0 && nc % 3 == 0;
 }
 
-}  // namespace
+// The output-2 divider an NC1_LS allows, or nothing when the NC is not to be used.
+using Output2Rule = std::function<std::optional<std::int32_t>(std::int32_t nc)>;
 
-SearchResult enumerateDividersLiterally(double f1) {
+SearchResult enumerate(double f1, const Output2Rule& output2, std::int32_t* nc2Found) {
     ExhaustedLoops written;  // what the loops wrote into the boxes
     for (const LiteralPass& p : kLiteralPasses) {
         for (std::int32_t n1 = 11; n1 >= 4; --n1) {
@@ -60,6 +63,9 @@ SearchResult enumerateDividersLiterally(double f1) {
             const auto ncLast = static_cast<std::int32_t>(ncHi);
             for (auto nc = static_cast<std::int32_t>(ncLo); nc <= ncLast; nc += 2) {
                 written.nc = nc;
+                const std::optional<std::int32_t> nc2 = output2(nc);
+                if (!nc2)
+                    continue;
                 const double fosc = f1 * n1 * nc;
                 for (std::int32_t h = 11; h >= 4; --h) {
                     const double lLo = 2 * std::floor(fosc / (h * p.f3max) / 2 + 0.999);
@@ -83,6 +89,7 @@ SearchResult enumerateDividersLiterally(double f1) {
                             const bool exact =
                                 static_cast<double>(r) * fosc == static_cast<double>(l) * ref * h;
                             if (exact && accepted(p, fosc, ref, l, r, nc)) {
+                                *nc2Found = *nc2;
                                 return {SearchOutcome::Found,
                                         DividerPlan{p.pass, n1, nc, h, static_cast<int>(l),
                                                     static_cast<int>(r),
@@ -98,6 +105,38 @@ SearchResult enumerateDividersLiterally(double f1) {
     // N1_HS and N2_HS loops always run down to 4.
     written.n1hs = 4;
     return {SearchOutcome::NotFound, std::nullopt, written};
+}
+
+}  // namespace
+
+SearchResult enumerateDividersLiterally(double f1) {
+    std::int32_t nc2 = 0;
+    return enumerate(f1, [](std::int32_t nc) { return nc; }, &nc2);
+}
+
+std::optional<JointPlan> enumerateJointDividersLiterally(double f1, double f2) {
+    // f2 x NC2 grows with NC2, so the even NC2 with f2 x NC2 = f1 x NC, if any, is the first
+    // whose product is not below it.
+    const auto output2 = [&](std::int32_t nc) -> std::optional<std::int32_t> {
+        const double target = f1 * nc;
+        std::int32_t low = 1;  // NC2 = 2 x index
+        std::int32_t high = 524289;
+        while (low < high) {
+            const std::int32_t middle = low + (high - low) / 2;
+            if (f2 * (2.0 * middle) >= target)
+                high = middle;
+            else
+                low = middle + 1;
+        }
+        if (low > 524288 || f2 * (2.0 * low) != target)
+            return std::nullopt;
+        return 2 * low;
+    };
+    std::int32_t nc2 = 0;
+    const SearchResult found = enumerate(f1, output2, &nc2);
+    if (!found.plan)
+        return std::nullopt;
+    return JointPlan{*found.plan, nc2};
 }
 
 }  // namespace tarnwell::reference

@@ -113,7 +113,7 @@ TEST_F(HidapiBackendOnUhid, DiscoveryTellsWhetherThisUserMayOpenTheNode) {
     std::vector<DiscoveredClock> found;
     EXPECT_TRUE(uhidclock::eventually(
         [&] {
-            found = discoverClocks(backend);
+            found = discoverClocks(backend, defaultUsbIds());
             return found.size() == 1 && found[0].openable() != denied;
         },
         kAppearTimeout));

@@ -35,7 +35,7 @@ TEST_F(ConnectionTest, WithoutClockStartsEmptyAndKeepsSearching) {
 
 TEST_F(ConnectionTest, ListsClocksInOrderAndOpensTheLast) {
     VirtualClock& first = addClock(u"A1");
-    addClock(u"A\u0142\u0100B");  // high bytes dropped; a zero low byte ends the text
+    addClock(u"A\u0142\u0100B");        // high bytes dropped; a zero low byte ends the text
     backend.setListsEveryDevice(true);  // the window checks the ids itself
     VirtualClockDescription foreign;
     foreign.productId = 0x0001;
@@ -53,6 +53,29 @@ TEST_F(ConnectionTest, ListsClocksInOrderAndOpensTheLast) {
     EXPECT_EQ(last.openHandleCount(), 1u);
     EXPECT_EQ(first.openHandleCount() + other.openHandleCount(), 0u);
     EXPECT_EQ(waits, (std::vector{5ms, 5ms, 5ms}));
+}
+
+// One line in a settings file, and a clock with other ids is listed instead of the build's.
+TEST_F(ConnectionTest, FindsClocksWithTheIdsOfTheSettingsFile) {
+    addClock(u"DEFAULT");
+    backend.addClock(
+        VirtualClockDescription{.vendorId = 0x1234, .productId = 0xabcd, .serial = u"OTHER"});
+    const std::string settings = "# our lab's clocks\n1234:ABCD\n";
+    SettingsPlatform platform;
+    platform.environment = [](const std::string& name) -> std::optional<std::string> {
+        if (name == "HOME")
+            return "/home/u";
+        return std::nullopt;
+    };
+    platform.readFile = [&](const std::string& path) -> std::optional<std::string> {
+        if (path == "/home/u/.config/tarnwell/usb-ids.conf")
+            return settings;
+        return std::nullopt;
+    };
+    window().setUsbIds(resolveUsbIds({}, platform));
+    start();
+    EXPECT_EQ(items("SerNo"), QStringList{"OTHER"});
+    EXPECT_TRUE(notices.empty());
 }
 
 TEST_F(ConnectionTest, OneClockStaysDisabledAndTheFirstOfTwinSerialsOpens) {
@@ -77,6 +100,7 @@ TEST_F(ConnectionTest, ClocksThatCannotBeOpenedAreNotListedAndAreToldOncePerAtta
     VirtualClock& usable = addClock(u"OK");
     VirtualClock& busy = addClock(u"B1");
     busy.refuseOpens(OpenFailure::Busy);
+    window().setPermissionLook([] { return PermissionFacts{}; });  // no rule installed here
     start();
     EXPECT_EQ(items("SerNo"), QStringList{"OK"});
     EXPECT_EQ(usable.openHandleCount(), 1u);
@@ -87,9 +111,8 @@ TEST_F(ConnectionTest, ClocksThatCannotBeOpenedAreNotListedAndAreToldOncePerAtta
     tick();
     ASSERT_EQ(notices.size(), 2u);
     EXPECT_TRUE(notices[0].contains("D1") && notices[0].contains("may not open"));
-    EXPECT_TRUE(
-        notices[0].contains("sudo cp build/packaging/70-tarnwell.rules /etc/udev/rules.d/\n"
-                            "sudo udevadm control --reload && sudo udevadm trigger"));
+    EXPECT_TRUE(notices[0].contains("No udev rule for Tarnwell is installed here") &&
+                notices[0].contains("tarnwell-ctl udev-rule | sudo tee"));
     EXPECT_TRUE(notices[1].contains("B1") && notices[1].contains("another program"));
     now += std::chrono::seconds(3);
     tick();

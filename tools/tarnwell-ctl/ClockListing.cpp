@@ -7,10 +7,11 @@
 
 namespace tarnwell::ctl {
 
-std::vector<ListedClock> listClocks(HidBackend& backend, const RequestPause& pause) {
+std::vector<ListedClock> listClocks(HidBackend& backend, const UsbIdList& ids,
+                                    const RequestPause& pause) {
     std::map<std::string, ClockIdentity> identities;
     const std::vector<DiscoveredClock> found =
-        discoverClocks(backend, {}, [&](const HidDeviceInfo& info, HidDevice& device) {
+        discoverClocks(backend, ids, {}, [&](const HidDeviceInfo& info, HidDevice& device) {
             identities[info.path] = readIdentity(device, pause);
         });
     std::vector<ListedClock> clocks;

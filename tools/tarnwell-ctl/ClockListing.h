@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "device/HidBackend.h"
+#include "device/UsbIds.h"
 #include "readback/ConfigurationRead.h"
 
 namespace tarnwell::ctl {
@@ -17,7 +18,8 @@ struct ListedClock {
     ClockIdentity identity;                  // read from the open clock
 };
 
-// Every interface with our identifiers, each tried with one open, which also reads its identity.
-std::vector<ListedClock> listClocks(HidBackend& backend, const RequestPause& pause);
+// Every interface with one of the ids, each tried with one open, which also reads its identity.
+std::vector<ListedClock> listClocks(HidBackend& backend, const UsbIdList& ids,
+                                    const RequestPause& pause);
 
 }  // namespace tarnwell::ctl

@@ -66,6 +66,17 @@ CtlArguments parseCtlArguments(std::span<const std::string_view> args) {
     app.add_flag("--json", parsed.json);
     app.add_option_function<std::string>("-s,--serial",
                                          [&parsed](const std::string& s) { parsed.serial = s; });
+    std::string badUsbId;
+    app.add_option_function<std::vector<std::string>>("--usb-id",
+                                                      [&](const std::vector<std::string>& texts) {
+                                                          for (const std::string& text : texts) {
+                                                              if (const auto id = parseUsbId(text))
+                                                                  parsed.usbIds.push_back(*id);
+                                                              else if (badUsbId.empty())
+                                                                  badUsbId = text;
+                                                          }
+                                                      })
+        ->allow_extra_args(false);
     for (const CommandSpec& command : ctlCommands()) {
         CLI::App* sub = app.add_subcommand(command.name);
         sub->set_help_flag();
@@ -87,6 +98,11 @@ CtlArguments parseCtlArguments(std::span<const std::string_view> args) {
     }
     if (parsed.help || parsed.version)
         return parsed;
+    if (!badUsbId.empty()) {
+        parsed.complaint = "--usb-id needs VID:PID in hex, such as " +
+                           usbIdText(defaultUsbIds().front()) + ", not " + ctl::quoted(badUsbId);
+        return parsed;
+    }
     if (!parsed.command) {
         parsed.complaint = "no command given";
         return parsed;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "CtlCommandTable.h"
+#include "device/UsbIds.h"
 
 namespace tarnwell::ctl {
 
@@ -21,6 +22,7 @@ struct CtlArguments {
     const CommandSpec* command = nullptr;
     std::vector<std::string> positional;
     std::optional<std::string> serial;
+    UsbIdList usbIds;                                        // --usb-id, in the order given
     std::map<std::string, std::string, std::less<>> values;  // option -> value, e.g. "--out2"
     std::map<std::string, std::chrono::milliseconds, std::less<>> durations;  // "--wait-lock"
     std::vector<std::string> flags;                                           // "--dry-run"

@@ -6,7 +6,7 @@
 
 #include "CtlRun.h"
 #include "CtlText.h"
-#include "device/FeatureReport.h"
+#include "device/UsbIdSettings.h"
 #include "readback/IdentityText.h"
 
 #ifndef TARNWELL_VERSION
@@ -17,8 +17,8 @@ namespace tarnwell::ctl {
 
 int Run::resolveSerial() {
     std::vector<std::string> serials;
-    for (const HidDeviceInfo& info : backend_.enumerate(DeviceVendorId, DeviceProductId)) {
-        if (info.vendorId == DeviceVendorId && info.productId == DeviceProductId && info.serial)
+    for (const HidDeviceInfo& info : enumerateClocks(backend_, ids_)) {
+        if (info.serial)
             serials.push_back(identityText(*info.serial));
     }
     std::vector<std::string> distinct;
@@ -54,7 +54,7 @@ int Run::resolveSerial() {
 int Run::openClock() {
     if (const int status = resolveSerial())
         return status;
-    clock_ = openFirstClock(backend_, [this](const HidDeviceInfo& info) {
+    clock_ = openFirstClock(backend_, ids_, [this](const HidDeviceInfo& info) {
         return info.serial && identityText(*info.serial) == serial_;
     });
     if (clock_.device)
@@ -63,7 +63,7 @@ int Run::openClock() {
     if (!clock_.failure)
         return fail(kExitNoSuchClock, who + " was unplugged before it could be opened");
     return fail(kExitCannotOpen, "cannot open " + who + ": " + failureText(*clock_.failure) + " (" +
-                                     fixText(*clock_.failure) + ")");
+                                     fixText(*clock_.failure, clock_.info) + ")");
 }
 
 int Run::readConfiguration(std::optional<DeviceConfiguration>& configuration, const char* step) {
@@ -117,7 +117,10 @@ int runCtl(std::span<const std::string_view> args, HidBackend& backend, const Ct
         return reportFailure(out, err, parsed.json, kExitUsage, parsed.complaint,
                              "; see tarnwell-ctl --help");
     }
-    return Run(parsed, backend, time, out, err).execute();
+    const UsbIdsInForce ids = resolveUsbIds(parsed.usbIds, thisPlatform());
+    for (const std::string& complaint : ids.complaints)
+        err << "tarnwell-ctl: " << complaint << '\n';
+    return Run(parsed, ids.ids, backend, time, out, err).execute();
 }
 
 }  // namespace tarnwell::ctl

@@ -20,6 +20,7 @@ enum ExitStatus : int {
     kExitDeviceError = 6,      // a send or a read failed
     kExitReadbackDiffers = 7,  // the clock reads back other values than were sent
     kExitNoLock = 8,           // no PLL lock and GPS signal within --wait-lock
+    kExitDiffers = 9,          // diff: the clock's configuration differs from the file
 };
 
 // Time as the program sees it, so tests can run waits and watches without waiting.

@@ -70,7 +70,19 @@ std::vector<CommandSpec> makeCommands() {
           {"--watch", "",
            "print a line with a UTC timestamp for every change of the status until\n"
            "interrupted (Ctrl-C); with --json, one JSON object per line (JSON Lines)",
-           OptionValue::None}},
+           OptionValue::None},
+          {"--prometheus", "",
+           "every attached clock (or the one of -s) in Prometheus' text format:\n"
+           "tarnwell_clock_up, tarnwell_gps_signal, tarnwell_pll_locked,\n"
+           "tarnwell_gps_signal_losses and tarnwell_clock_info (firmware, out1_hz,\n"
+           "reference_hz), all with a serial label; a clock that cannot be opened or\n"
+           "read gets tarnwell_clock_up 0 and tarnwell_clock_failure_info with the reason",
+           OptionValue::None},
+          {"--textfile", "PATH",
+           "write the --prometheus text into PATH for node_exporter's textfile\n"
+           "collector, replacing it whole (a temporary file renamed), with\n"
+           "tarnwell_textfile_written_timestamp_seconds; with --watch, again on every\n"
+           "change and at least every 30 seconds until interrupted"}},
          R"({"serial", "signal_losses", "gps_signal" (true: the clock has a GPS
 signal), "pll_locked" (true: the PLL is locked)}; --watch --json: one object
 per line and change, {"time", "serial", "signal_losses", "gps_signal",
@@ -82,9 +94,11 @@ per line and change, {"time", "serial", "signal_losses", "gps_signal",
          "find the setting for output 1 = HZ (as Find does), program it (command 4,\n"
          "twice, as Update does) and read it back",
          {{"--out2", "HZ",
-           "output 2 frequency, one of the choices the window offers for output 1\n"
-           "(output 1 x NC1_LS / NC2_LS for every even NC2_LS); default: equal to\n"
-           "output 1. A value that is not a choice is refused with the nearest ones"},
+           "output 2 frequency; default: equal to output 1. One of the choices the\n"
+           "window offers for output 1 (output 1 x NC1_LS / NC2_LS for every even\n"
+           "NC2_LS up to NC1_LS) is used as the window would; any other runs the search\n"
+           "for both outputs at once (tarnwell-plan HZ --out2 HZ2), and when no setting\n"
+           "makes both exactly, says so with the nearest output-2 frequencies (exit 5)"},
           {"--phase", "DEG",
            "phase shift of output 2 in degrees, one of the window's phase choices\n"
            "(steps of 360 / NC1_LS); only when output 2 equals output 1. Default 0"},
@@ -168,6 +182,41 @@ per line and change, {"time", "serial", "signal_losses", "gps_signal",
          R"({"serial", "register", "value"})",
          true,
          &Run::writeRegister},
+        {"apply",
+         "FILE",
+         "program a configuration saved by show --json (the PLL setting with phase\n"
+         "step and BW, the output enables, the drive strength), read it back and\n"
+         "compare every field (exit 7 on a difference). A file that is not such a\n"
+         "document, a field out of range or unknown to this version, or a file\n"
+         "saved from another clock is refused naming the field (exit 2), and\n"
+         "nothing is sent",
+         {{"--dry-run", "", "print what would be sent and send nothing", OptionValue::None},
+          {"--any-serial", "", "accept a file saved from a clock with another serial",
+           OptionValue::None},
+          {kWaitLock.names, kWaitLock.valueName, "as for set", OptionValue::Seconds}},
+         R"(as set, without "exact", with "out1_enabled", "out2_enabled" and
+"drive_strength")",
+         true,
+         &Run::apply},
+        {"diff",
+         "FILE",
+         "compare the clock with a configuration saved by show --json, field by\n"
+         "field: exit 0 when they are equal, 9 when not (the fields are listed)",
+         {{"--any-serial", "", "compare with a file saved from a clock with another serial",
+           OptionValue::None}},
+         R"({"serial", "file", "equal", "differences": ["FIELD: file A, clock B"]})",
+         true,
+         &Run::diff},
+        {"udev-rule",
+         "",
+         "print the udev rule for the USB ids in force (see --usb-id), to be\n"
+         "installed as /etc/udev/rules.d/70-tarnwell.rules",
+         {{"--group", "GROUP",
+           "give the clocks to GROUP (for sessions without a seat, such as ssh)\n"
+           "instead of to the user at the seat"}},
+         R"({"usb_ids", "rule"})",
+         false,
+         &Run::udevRule},
     };
 }
 
@@ -219,6 +268,10 @@ const std::vector<OptionSpec>& ctlGeneralOptions() {
          "print one JSON object on standard output instead of text (see JSON below;\n"
          "errors too: {\"error\": TEXT, \"exit_status\": N})",
          OptionValue::None},
+        {"--usb-id", "VID:PID",
+         "look for clocks with these USB ids (hex; repeatable) instead of those of\n"
+         "the variable TARNWELL_USB_IDS, the settings files ~/.config/tarnwell/\n"
+         "usb-ids.conf and /etc/xdg/tarnwell/usb-ids.conf, or the build's default"},
         {"-h,--help", "", "show this text and exit", OptionValue::None},
         {"--version", "", "show the version and exit", OptionValue::None},
     };

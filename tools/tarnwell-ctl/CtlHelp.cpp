@@ -31,6 +31,7 @@ Exit status:
       names the step
   7   the configuration read back differs from what was sent (the fields are listed)
   8   no PLL lock and GPS signal within --wait-lock
+  9   diff: the clock's configuration differs from the file
 )";
 
 constexpr std::string_view kJson = R"(
@@ -54,6 +55,9 @@ Examples:
   tarnwell-ctl program 4687500 5 11 512 11 48 48 --bw 15
   tarnwell-ctl status --json
   tarnwell-ctl status --watch --json | jq .
+  tarnwell-ctl show --json > clock.json; tarnwell-ctl apply clock.json; tarnwell-ctl diff clock.json
+  tarnwell-ctl status --watch --textfile /var/lib/prometheus/node-exporter/tarnwell.prom
+  tarnwell-ctl udev-rule | sudo tee /etc/udev/rules.d/70-tarnwell.rules
 
 Report bugs to the Tarnwell maintainers.
 )";

@@ -10,6 +10,7 @@
 #include "planning/DividerLimits.h"
 #include "planning/DividerSearch.h"
 #include "planning/ExactFrequencies.h"
+#include "planning/JointDividerSearch.h"
 #include "planning/Output2List.h"
 #include "planning/PhaseList.h"
 #include "planning/PllModel.h"
@@ -29,6 +30,23 @@ std::optional<PllSettingsBytes> encode(const PllSettings& v) {
     if (!encoding)
         return std::nullopt;
     return encoding.bytes;
+}
+
+// Why set gives up on two outputs, with what comes nearest: output 1 exact, output 2 nearby.
+std::string noJointSettingText(std::string_view hzText, double hz, double out2) {
+    std::string text = "no setting makes output 1 " + std::string(hzText) + " Hz and output 2 " +
+                       formatNumber(out2, kDot) + " Hz both exactly";
+    const JointFallback nearest = nearestOutput2Choices(hz, out2);
+    const auto choice = [](const char* side, const Output2Choice& c) {
+        return std::string("; nearest ") + side + " " + formatNumber(c.frequency, kDot) +
+               " Hz (NC2_LS " + std::to_string(c.nc2) + ", " + formatNumber(c.errorHz, kDot) +
+               " Hz, " + formatNumber(c.errorPpm, kDot) + " ppm)";
+    };
+    if (nearest.below)
+        text += choice("below", *nearest.below);
+    if (nearest.above)
+        text += choice("above", *nearest.above);
+    return text;
 }
 
 }  // namespace
@@ -163,7 +181,7 @@ int Run::set() {
                              ? " and none for a whole frequency within 1% of it"
                              : ""));
     }
-    const DividerPlan& plan = chosen->plan;
+    DividerPlan plan = chosen->plan;
     const double out1 = chosen->out1;
 
     Setting setting;
@@ -175,14 +193,22 @@ int Run::set() {
     if (out2Wanted) {
         const std::string wanted = formatNumber(*out2Wanted, kDot);
         const auto found = std::find(out2Choices.begin(), out2Choices.end(), wanted);
-        if (found == out2Choices.end()) {
+        if (found != out2Choices.end()) {
+            out2Index = static_cast<int>(found - out2Choices.begin());
+        } else if (!chosen->exact) {
             return fail(kExitUsage, "output 2 cannot be " + std::string(*args_.value("--out2")) +
                                         " Hz with this setting; nearest choices: " +
                                         joined(nearest(out2Choices, *out2Wanted)));
+        } else {
+            // Not among the window's choices: the search for both outputs at once.
+            const std::optional<JointPlan> joint = findJointDividers(*hz, *out2Wanted);
+            if (!joint)
+                return fail(kExitNoExactSetting, noJointSettingText(hzText, *hz, *out2Wanted));
+            plan = joint->plan;
+            out2Index = joint->nc2 / 2 - 1;
         }
-        out2Index = static_cast<int>(found - out2Choices.begin());
     }
-    setting.out2Text = out2Choices[static_cast<std::size_t>(out2Index)];
+    setting.out2Text = formatNumber(out2Value(out1, plan.nc, out2Index), kDot);
 
     // The window offers phase shifts only when both outputs show the same frequency.
     const std::vector<std::string> phases = phaseEntries(formatNumber(plan.nc, kDot), kDot);

@@ -11,17 +11,8 @@
 
 namespace tarnwell::ctl {
 
-namespace {
-
-using namespace std::chrono_literals;
-
-constexpr auto kStatusPoll = 50ms;
-constexpr auto kDefaultStatusTimeout = 2s;
-
-}  // namespace
-
 int Run::list() {
-    const std::vector<ListedClock> clocks = listClocks(backend_, pause());
+    const std::vector<ListedClock> clocks = listClocks(backend_, ids_, pause());
     Json array = Json::array();
     for (const ListedClock& clock : clocks) {
         const std::optional<std::string> serial = shown(clock.serial);
@@ -40,7 +31,7 @@ int Run::list() {
                  {"path", clock.info.path},
                  {"can_open", canOpen},
                  {"open_failure", canOpen ? Json(nullptr) : Json(failureText(*clock.openFailure))},
-                 {"fix", canOpen ? Json(nullptr) : Json(fixText(*clock.openFailure))}});
+                 {"fix", canOpen ? Json(nullptr) : Json(fixText(*clock.openFailure, clock.info))}});
             continue;
         }
         out_ << serial.value_or("(serial unreadable)") << '\n';
@@ -54,7 +45,7 @@ int Run::list() {
             out_ << "  access        yes\n";
         else
             out_ << "  access        no: " << failureText(*clock.openFailure)
-                 << "; fix: " << fixText(*clock.openFailure) << '\n';
+                 << "; fix: " << fixText(*clock.openFailure, clock.info) << '\n';
     }
     if (args_.json)
         emit(Json{{"clocks", std::move(array)}});
@@ -157,6 +148,8 @@ int Run::waitForStatus(std::chrono::milliseconds limit, bool needLock, InputStat
 int Run::status() {
     const std::chrono::milliseconds timeout =
         args_.duration("--timeout").value_or(kDefaultStatusTimeout);
+    if (args_.has("--prometheus") || args_.value("--textfile"))
+        return metrics(timeout);
     if (const int status = openClock())
         return status;
     InputStatus last;

@@ -9,14 +9,21 @@
 
 #include "CtlArguments.h"
 #include "CtlCommand.h"
+#include "PrometheusMetrics.h"
+#include "SavedConfiguration.h"
 #include "ToolJson.h"
 #include "device/ClockExchange.h"
 #include "device/InputReport.h"
+#include "device/UsbIds.h"
 #include "planning/PllSettings.h"
 #include "readback/ConfigReport.h"
 #include "readback/ConfigurationRead.h"
 
 namespace tarnwell::ctl {
+
+// How often a status is looked for while waiting, and how long by default.
+inline constexpr std::chrono::milliseconds kStatusPoll{50};
+inline constexpr std::chrono::milliseconds kDefaultStatusTimeout{2000};
 
 // A setting ready to send, with what the window would show for it.
 struct Setting {
@@ -34,9 +41,9 @@ int reportFailure(std::ostream& out, std::ostream& err, bool json, int status,
 
 class Run {
 public:
-    Run(const CtlArguments& args, HidBackend& backend, const CtlTime& time, std::ostream& out,
-        std::ostream& err)
-        : args_(args), backend_(backend), time_(time), out_(out), err_(err) {}
+    Run(const CtlArguments& args, const UsbIdList& ids, HidBackend& backend, const CtlTime& time,
+        std::ostream& out, std::ostream& err)
+        : args_(args), ids_(ids), backend_(backend), time_(time), out_(out), err_(err) {}
 
     // Runs the parsed command through its entry in the command table.
     int execute() { return (this->*args_.command->execute)(); }
@@ -52,6 +59,9 @@ public:
     int drive();
     int sleep();
     int writeRegister();
+    int apply();
+    int diff();
+    int udevRule();
 
 private:
     int fail(int status, const std::string& message) {
@@ -72,9 +82,15 @@ private:
     int waitForStatus(std::chrono::milliseconds limit, bool needLock, InputStatus& last);
     int programAndCheck(const Setting& setting, Json document);
     void addSetting(Json& document, const Setting& setting) const;
+    // The file of apply and diff, checked, with the clock resolved.
+    int readSaved(std::optional<SavedConfiguration>& saved);
+    std::vector<ClockMetrics> collectMetrics(std::chrono::milliseconds timeout);
+    // status --prometheus and --textfile.
+    int metrics(std::chrono::milliseconds timeout);
     void printSetting(const Setting& setting) const;
 
     const CtlArguments& args_;
+    const UsbIdList& ids_;
     HidBackend& backend_;
     const CtlTime& time_;
     std::ostream& out_;

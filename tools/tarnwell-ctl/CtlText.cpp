@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "device/UdevRule.h"
 #include "readback/IdentityText.h"
 
 namespace tarnwell::ctl {
@@ -54,11 +55,15 @@ std::string failureText(OpenFailure failure) {
     return "the system refused to open it";
 }
 
-std::string fixText(OpenFailure failure) {
+std::string fixText(OpenFailure failure, const HidDeviceInfo& clock) {
     switch (failure) {
         case OpenFailure::PermissionDenied:
-            return "on Linux, install the udev rule 70-tarnwell.rules (see the README), then "
-                   "unplug and replug the clock; or run as root";
+#ifdef _WIN32
+            return "give this user access to the clock's device, then unplug and replug it";
+#else
+            return permissionAdvice(permissionFactsHere(thisPlatform()),
+                                    UsbId{clock.vendorId, clock.productId});
+#endif
         case OpenFailure::Busy:
             return "close the program that uses the clock";
         case OpenFailure::Gone:

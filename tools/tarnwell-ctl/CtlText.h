@@ -34,7 +34,8 @@ Json jsonOrNull(const std::optional<std::string>& text);
 std::string firmwareText(std::uint16_t release);
 // Why a clock cannot be opened, and what to do about it.
 std::string failureText(OpenFailure failure);
-std::string fixText(OpenFailure failure);
+// For a clock this user may not open, the cause on this machine and its fix (see UdevRule.h).
+std::string fixText(OpenFailure failure, const HidDeviceInfo& clock);
 // A finite number with a dot for decimals, and seconds as a duration (up to a year).
 std::optional<double> number(std::string_view text);
 std::optional<std::chrono::milliseconds> seconds(std::string_view text);

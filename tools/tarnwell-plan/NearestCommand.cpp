@@ -27,9 +27,7 @@ std::string number(double v, int significant = 6) {
 
 // The setting's fields as the found line prints them, without the frequency and "found".
 std::string settingFields(const DividerPlan& plan, int bandwidth) {
-    const std::string line = planLine("", SearchResult{SearchOutcome::Found, plan, {}}, bandwidth);
-    constexpr std::string_view kPrefix = ": found ";
-    return line.substr(kPrefix.size());
+    return settingText(plan, plan.nc, bandwidth);
 }
 
 std::string out1Decimal(const ClosestSetting& s) {

@@ -6,6 +6,7 @@
 #include <ostream>
 #include <vector>
 
+#include "JointCommand.h"
 #include "NearestCommand.h"
 #include "common/NumberText.h"
 #include "planning/NearestExact.h"
@@ -25,6 +26,7 @@ std::string usage() {
     const std::string lowest = formatNumber(range.lowest);
     const std::string highest = formatNumber(range.highest);
     return R"(Usage: tarnwell-plan [--serial SERIAL] [--nearest] [--json] HZ...
+       tarnwell-plan [--serial SERIAL] [--json] HZ... --out2 HZ2
        tarnwell-plan --dividers GPS N31 N2_HS N2_LS N1_HS NC1_LS NC2_LS
 
 Finds the PLL divider setting that makes output 1 of the clock run at HZ (in Hz, with '.' as the
@@ -63,11 +65,38 @@ end of it nearest to HZ when that end has an exact setting:
   HZ: the clock reaches )" + lowest + " to " + highest + R"( Hz
   HZ: nearest above HZ=... DIFF_HZ=... (as above; "below" for a frequency above the range)
 
+With --out2 HZ2, the setting that makes output 1 run at HZ and output 2 at HZ2 both exactly
+(the same search, with NC2_LS chosen so that HZ x NC1_LS = HZ2 x NC2_LS):
+
+  HZ with out2 HZ2: found preferred GPS=... NC1_LS=... NC2_LS=... BW=... F3=... Fosc=...
+
+or, when no setting makes both, output 1's own setting and the output-2 frequencies nearest to
+HZ2 that it allows:
+
+  HZ with out2 HZ2: not found: no setting makes both exactly
+  HZ with out2 HZ2: output 1 found preferred GPS=... (as above)
+  HZ with out2 HZ2: out2 nearest below OUT2=... NC2_LS=... DIFF_HZ=... DIFF_PPM=...
+  HZ with out2 HZ2: out2 nearest above OUT2=... NC2_LS=... DIFF_HZ=... DIFF_PPM=...
+
 Options:
   --serial SERIAL  the clock's serial number; its second character chooses BW
   --nearest        for frequencies without an exact setting, the nearest exact frequencies and
                    the closest setting
-  --json           the --nearest answers for all frequencies as one JSON document
+  --json           the --nearest answers for all frequencies as one JSON object on one line:
+                   {"BW", "reach_percent", "frequencies": [{"input", "hz", "exact_setting",
+                   "nearest_below", "nearest_above", "closest"}]}, a setting as {"pass", "GPS",
+                   "N31", "N2_HS", "N2_LS", "N1_HS", "NC1_LS", "NC2_LS"}, a neighbour as {"hz",
+                   "diff_hz", "diff_ppm", "setting"}, the closest as {"setting", "out1_hz",
+                   "out1_decimal", "error_hz", "error_ppb"}; null for none. Frequencies and
+                   differences in Hz are numbers; out1_hz is a number when a double holds it
+                   exactly, otherwise the string "NUMERATOR/DENOMINATOR" of its exact value;
+                   out1_decimal (cut), diff_ppm, error_hz and error_ppb (rounded) are strings;
+                   a number that is not finite would be written as null
+  --out2 HZ2       output 2's frequency: a setting for both outputs at once. With --json, one
+                   JSON object on one line: {"BW", "pairs": [{"out1_hz", "out2_hz", "setting",
+                   "out1_setting", "out2_nearest_below", "out2_nearest_above"}]}, a setting as
+                   above with "NC2_LS" its own, an output-2 choice as {"out2_hz", "NC2_LS",
+                   "diff_hz", "diff_ppm"}; "setting" is null when none makes both exactly
   --dividers GPS N31 N2_HS N2_LS N1_HS NC1_LS NC2_LS
                    evaluate a setting: output 1 and 2, F3 and Fosc as exact fractions, the divider
                    limits it breaks (LIMITS), the windows and rules of each pass it breaks
@@ -88,6 +117,7 @@ struct Arguments {
     bool nearest = false;
     bool json = false;
     std::optional<std::vector<std::string_view>> dividers;
+    std::optional<std::string_view> out2;
 };
 
 Arguments parseArguments(std::span<const std::string_view> args) {
@@ -105,6 +135,11 @@ Arguments parseArguments(std::span<const std::string_view> args) {
                 parsed.serial = args[++i];
             else
                 parsed.complaints.push_back("--serial needs a serial number");
+        } else if (arg == "--out2") {
+            if (i + 1 < args.size())
+                parsed.out2 = args[++i];
+            else
+                parsed.complaints.push_back("--out2 needs a frequency in Hz");
         } else if (arg == "--nearest") {
             parsed.nearest = true;
         } else if (arg == "--json") {
@@ -137,24 +172,26 @@ std::optional<double> positiveFrequency(std::string_view text) {
 
 }  // namespace
 
+std::string settingText(const DividerPlan& p, int nc2, int bandwidth) {
+    std::string text = p.pass == SearchPass::Preferred ? "preferred" : "wide";
+    text += " GPS=" + std::to_string(p.reference);
+    text += " N31=" + std::to_string(p.n31);
+    text += " N2_HS=" + std::to_string(p.n2hs);
+    text += " N2_LS=" + std::to_string(p.n2ls);
+    text += " N1_HS=" + std::to_string(p.n1hs);
+    text += " NC1_LS=" + std::to_string(p.nc);
+    text += " NC2_LS=" + std::to_string(nc2);
+    text += " BW=" + std::to_string(bandwidth);
+    text += " F3=" + formatNumber(f3Readout(pllValuesOf(p)));
+    text += " Fosc=" + formatNumber(foscReadoutGHz(pllValuesOf(p)));
+    return text;
+}
+
 std::string planLine(std::string_view frequencyText, const SearchResult& result, int bandwidth) {
     std::string line(frequencyText);
     if (result.outcome != SearchOutcome::Found || !result.plan)
         return line + ": not found";
-    const DividerPlan& p = *result.plan;
-    const std::string nc = std::to_string(p.nc);
-    line += p.pass == SearchPass::Preferred ? ": found preferred" : ": found wide";
-    line += " GPS=" + std::to_string(p.reference);
-    line += " N31=" + std::to_string(p.n31);
-    line += " N2_HS=" + std::to_string(p.n2hs);
-    line += " N2_LS=" + std::to_string(p.n2ls);
-    line += " N1_HS=" + std::to_string(p.n1hs);
-    line += " NC1_LS=" + nc;
-    line += " NC2_LS=" + nc;
-    line += " BW=" + std::to_string(bandwidth);
-    line += " F3=" + formatNumber(f3Readout(pllValuesOf(p)));
-    line += " Fosc=" + formatNumber(foscReadoutGHz(pllValuesOf(p)));
-    return line;
+    return line + ": found " + settingText(*result.plan, result.plan->nc, bandwidth);
 }
 
 int runPlan(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
@@ -184,6 +221,15 @@ int runPlan(std::span<const std::string_view> args, std::ostream& out, std::ostr
     }
     const int bandwidth =
         parsed.serial ? bandwidthCodeForSerial(*parsed.serial) : kBandwidthWithoutSerial;
+    std::optional<double> out2;
+    if (parsed.out2) {
+        out2 = positiveFrequency(*parsed.out2);
+        if (!out2) {
+            err << "tarnwell-plan: --out2 \"" << *parsed.out2
+                << "\" is not a positive frequency in Hz\n";
+            return kExitRefused;
+        }
+    }
     std::vector<std::string_view> texts;
     std::vector<double> values;
     for (const std::string_view text : parsed.frequencies) {
@@ -196,13 +242,17 @@ int runPlan(std::span<const std::string_view> args, std::ostream& out, std::ostr
         if (parsed.json) {
             texts.push_back(text);
             values.push_back(*hz);
+        } else if (out2) {
+            out << jointText(text, *hz, *parsed.out2, *out2, bandwidth);
         } else if (parsed.nearest) {
             out << nearestText(text, *hz, bandwidth);
         } else {
             out << planLine(text, findDividers(*hz), bandwidth) << '\n';
         }
     }
-    if (parsed.json)
+    if (parsed.json && out2)
+        out << jointJson(values, *out2, bandwidth);
+    else if (parsed.json)
         out << nearestJson(texts, values, bandwidth);
     return status;
 }

@@ -1,0 +1,200 @@
+// tarnwell-ctl's commands for clocks nobody watches, in-process on simulated clocks: apply and diff
+// of a saved configuration, set with a second output frequency, the metrics, other USB ids.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "CtlCommand.h"
+#include "ToolJson.h"
+#include "sim/VirtualClockBackend.h"
+
+namespace tarnwell::ctl {
+namespace {
+
+using ::testing::HasSubstr;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class CtlFieldCommands : public ::testing::Test {
+protected:
+    CtlFieldCommands() {
+        time.now = [this] { return std::chrono::steady_clock::time_point(elapsed); };
+        time.wallClock = [this] { return std::chrono::system_clock::time_point(elapsed); };
+        time.sleep = [this](std::chrono::milliseconds pause) {
+            elapsed += pause;
+            if (++sleeps == interruptAfterSleeps)
+                interrupted = true;
+        };
+        time.interrupted = [this] { return interrupted; };
+        folder = std::filesystem::temp_directory_path() / "tarnwell-ctl-field";
+        std::filesystem::create_directories(folder);
+    }
+    ~CtlFieldCommands() override { std::filesystem::remove_all(folder); }
+
+    Outcome run(std::vector<std::string_view> args) {
+        std::ostringstream out;
+        std::ostringstream err;
+        const int status = runCtl(args, backend, time, out, err);
+        return {status, out.str(), err.str()};
+    }
+    std::string save(const std::string& name, const std::string& text) {
+        const std::string path = (folder / name).string();
+        std::ofstream(path) << text;
+        return path;
+    }
+
+    VirtualClockBackend backend;
+    CtlTime time;
+    std::chrono::milliseconds elapsed{0};
+    int sleeps = 0;
+    int interruptAfterSleeps = -1;
+    bool interrupted = false;
+    std::filesystem::path folder;
+};
+
+TEST_F(CtlFieldCommands, ShowThenApplyRestoresTheClockAndDiffSeesAChangedField) {
+    VirtualClock& clock = backend.addClock(VirtualClockDescription{.serial = u"T5240342"});
+    ASSERT_EQ(run({"set", "10000000", "--out2", "20000000"}).status, 0);
+    ASSERT_EQ(run({"drive", "24mA"}).status, 0);
+    ASSERT_EQ(run({"outputs", "--out2", "off"}).status, 0);
+    const ClockState saved = clock.state();
+    const std::string file = save("clock.json", run({"show", "--json"}).out);
+    EXPECT_EQ(run({"diff", file}).status, 0);
+
+    ASSERT_EQ(run({"set", "25000000"}).status, 0);
+    ASSERT_EQ(run({"outputs", "--out2", "on"}).status, 0);
+    const Outcome differs = run({"diff", file});
+    EXPECT_EQ(differs.status, 9);
+    EXPECT_THAT(differs.out, HasSubstr("T5240342: out2_enabled: file false, clock true\n"));
+    EXPECT_THAT(differs.out, HasSubstr("T5240342: NC1_LS: file 48, clock 18\n"));
+
+    clock.model().clearReceivedReports();
+    EXPECT_EQ(run({"apply", file, "--dry-run"}).status, 0);
+    EXPECT_TRUE(clock.receivedReports().empty());
+    const Outcome applied = run({"apply", file});
+    ASSERT_EQ(applied.status, 0) << applied.err;
+    EXPECT_EQ(clock.state().pllSettings, saved.pllSettings);
+    EXPECT_EQ(clock.state().driveStrength, saved.driveStrength);
+    EXPECT_EQ(clock.state().outputEnables, saved.outputEnables);
+    EXPECT_EQ(Json::parse(run({"diff", file, "--json"}).out).at("equal"), true);
+
+    // A clock that stores the phase step wrongly is caught by apply's readback and by diff.
+    clock.model().storePllByteWrongly(17);
+    const Outcome wrong = run({"apply", file});
+    EXPECT_EQ(wrong.status, 7);
+    EXPECT_THAT(wrong.err, HasSubstr("phase_index: file 0, clock 1"));
+    EXPECT_EQ(run({"diff", file}).status, 9);
+}
+
+TEST_F(CtlFieldCommands, ApplyRefusesABadFileNamingTheFieldAndSendsNothing) {
+    VirtualClock& clock = backend.addClock(VirtualClockDescription{.serial = u"T5240342"});
+    Json document = Json::parse(run({"show", "--json"}).out);
+    clock.model().clearReceivedReports();
+    const auto refusal = [&](const std::string& name, const Json& changed) {
+        const Outcome outcome = run({"apply", save(name, changed.dump())});
+        EXPECT_EQ(outcome.status, 2) << name;
+        EXPECT_TRUE(clock.receivedReports().empty()) << name;
+        return outcome.err;
+    };
+    EXPECT_THAT(refusal("list", Json::array()), HasSubstr("is not a JSON object"));
+    Json later = document;
+    later["holdover_s"] = 30;
+    EXPECT_THAT(refusal("later", later),
+                HasSubstr("does not know (written by a later one?): holdover_s"));
+    Json odd = document;
+    odd["N2_LS"] = 481;
+    EXPECT_THAT(refusal("odd", odd),
+                HasSubstr("N2_LS 481 is outside its limits (2 to 1048576, even)"));
+    Json phase = document;
+    phase["phase_index"] = 100;  // NC1_LS 100 offers steps 0..99
+    EXPECT_THAT(refusal("phase", phase), HasSubstr("phase_index 100 is outside"));
+    Json drive = document;
+    drive["drive_strength"] = "40mA";
+    EXPECT_THAT(refusal("drive", drive), HasSubstr("drive_strength must be one of 8mA"));
+    Json missing = document;
+    missing.erase("BW");
+    EXPECT_THAT(refusal("missing", missing), HasSubstr("has no field BW"));
+    Json other = document;
+    other["serial"] = "TW240117";
+    EXPECT_THAT(refusal("other", other), HasSubstr("serial is TW240117, the clock's is T5240342"));
+    EXPECT_EQ(run({"apply", save("other", other.dump()), "--any-serial"}).status, 0);
+}
+
+TEST_F(CtlFieldCommands, SetFindsBothOutputsOrSaysWhatComesNearest) {
+    VirtualClock& clock = backend.addClock(VirtualClockDescription{.serial = u"T5240342"});
+    const Outcome both = run({"set", "10000000", "--out2", "25000000", "--json"});
+    ASSERT_EQ(both.status, 0) << both.err;
+    const Json json = Json::parse(both.out);
+    EXPECT_EQ(json.at("NC1_LS"), 60);
+    EXPECT_EQ(json.at("NC2_LS"), 24);
+    EXPECT_EQ(json.at("out2_hz"), 25000000);
+    EXPECT_EQ(clock.state().pllSettings[14], 23);  // NC2_LS - 1, as the clock stores it
+
+    const Outcome neither = run({"set", "24576000", "--out2", "27000000", "--dry-run"});
+    EXPECT_EQ(neither.status, 5);
+    EXPECT_THAT(neither.err, HasSubstr("both exactly; nearest below 24576000 Hz (NC2_LS 18, "
+                                       "-2424000 Hz, -89777.7777777778 ppm); nearest above "
+                                       "27648000 Hz (NC2_LS 16"));
+}
+
+TEST_F(CtlFieldCommands, MetricsFileIsReplacedWholeWithAStampAndClocksThatCannotOpenSayWhy) {
+    VirtualClock& clock = backend.addClock(VirtualClockDescription{.serial = u"T5240342"});
+    backend.addClock(VirtualClockDescription{.serial = u"LOCKED"})
+        .refuseOpens(OpenFailure::PermissionDenied);
+    const Outcome once = run({"status", "--prometheus"});
+    ASSERT_EQ(once.status, 0) << once.err;
+    EXPECT_THAT(once.out, HasSubstr("tarnwell_pll_locked{serial=\"T5240342\"} 1\n"));
+    EXPECT_THAT(once.out, HasSubstr("tarnwell_clock_info{serial=\"T5240342\",firmware=\"1.12\","
+                                    "out1_hz=\"10246800\",reference_hz=\"10000000\"} 1\n"));
+    EXPECT_THAT(once.out, HasSubstr("tarnwell_clock_failure_info{serial=\"LOCKED\",reason=\""
+                                    "permission denied\"} 1\n"));
+
+    const std::string path = (folder / "tarnwell.prom").string();
+    int writes = 0;
+    std::string last;
+    time.sleep = [&](std::chrono::milliseconds pause) {
+        elapsed += pause;
+        std::stringstream text;
+        text << std::ifstream(path).rdbuf();
+        if (text.str() != last)
+            ++writes;
+        last = text.str();
+        clock.state().status.noPllLock = elapsed > std::chrono::seconds(10);
+        interrupted = elapsed > std::chrono::seconds(45);
+    };
+    EXPECT_EQ(run({"status", "--watch", "--textfile", path}).status, 0);
+    // The first write, the loss of lock at 10 s, and the refresh 30 s after that.
+    EXPECT_EQ(writes, 3);
+    EXPECT_THAT(last, HasSubstr("tarnwell_pll_locked{serial=\"T5240342\"} 0\n"));
+    EXPECT_THAT(last, HasSubstr("tarnwell_textfile_written_timestamp_seconds 4"));
+    EXPECT_EQ(run({"status", "--watch", "--prometheus"}).status, 2);
+    EXPECT_EQ(run({"status", "--textfile", (folder / "no" / "x.prom").string()}).status, 6);
+}
+
+TEST_F(CtlFieldCommands, OtherUsbIdsFromTheEnvironmentOrTheOptionAndTheirUdevRule) {
+    backend.setListsEveryDevice(true);
+    backend.addClock(
+        VirtualClockDescription{.vendorId = 0x1234, .productId = 0xabcd, .serial = u"OTHER"});
+    EXPECT_EQ(run({"show"}).status, 3);
+    EXPECT_EQ(run({"show", "--usb-id", "1234:abcd"}).status, 0);
+    EXPECT_THAT(
+        run({"udev-rule", "--usb-id", "1234:abcd"}).out,
+        HasSubstr("ATTRS{idVendor}==\"1234\", ATTRS{idProduct}==\"abcd\", TAG+=\"uaccess\""));
+    EXPECT_EQ(run({"show", "--usb-id", "1234"}).status, 2);
+#ifndef _WIN32
+    ::setenv("TARNWELL_USB_IDS", "1234:abcd", 1);
+    EXPECT_EQ(run({"show"}).status, 0);
+    ::unsetenv("TARNWELL_USB_IDS");
+#endif
+}
+
+}  // namespace
+}  // namespace tarnwell::ctl

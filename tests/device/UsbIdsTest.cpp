@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "device/UdevRule.h"
+#include "device/UsbIdSettings.h"
+#include "device/UsbIds.h"
+#include "sim/VirtualClockBackend.h"
+
+using namespace tarnwell;
+
+namespace {
+
+constexpr UsbId kOther{0x1234, 0xabcd};
+
+TEST(UsbIds, ParsesHexPairsAndListsOnlyClocksWithThem) {
+    EXPECT_EQ(parseUsbId(" 1234:ABCD "), kOther);
+    EXPECT_EQ(parseUsbId("4d8:f"), (UsbId{0x04d8, 0x000f}));
+    for (const char* bad : {"", "1234", "12345:1", "1234:", ":1", "0x12:34", "12:3g", "1:2:3"})
+        EXPECT_FALSE(parseUsbId(bad)) << bad;
+    EXPECT_EQ(usbIdText(UsbId{0x4d8, 0xf}), "04d8:000f");
+
+    VirtualClockBackend backend;
+    backend.setListsEveryDevice(true);
+    backend.addClock(VirtualClockDescription{.serial = u"A"});
+    backend.addClock(
+        VirtualClockDescription{.vendorId = 0x1234, .productId = 0xabcd, .serial = u"B"});
+    backend.addClock(VirtualClockDescription{.vendorId = 0x1234, .serial = u"C"});
+    std::vector<std::u16string> serials;
+    for (const HidDeviceInfo& info : enumerateClocks(backend, {kOther, defaultUsbIds().front()}))
+        serials.push_back(*info.serial);
+    EXPECT_EQ(serials, (std::vector<std::u16string>{u"B", u"A"}));
+}
+
+struct FakeMachine {
+    std::map<std::string, std::string> variables;
+    std::map<std::string, std::string> files;
+    SettingsPlatform platform(bool windows = false) const {
+        SettingsPlatform p;
+        p.windows = windows;
+        p.environment = [this](const std::string& name) -> std::optional<std::string> {
+            const auto found = variables.find(name);
+            return found == variables.end() ? std::nullopt : std::optional(found->second);
+        };
+        p.readFile = [this](const std::string& path) -> std::optional<std::string> {
+            const auto found = files.find(path);
+            return found == files.end() ? std::nullopt : std::optional(found->second);
+        };
+        return p;
+    }
+};
+
+TEST(UsbIdSettings, TheFirstSourceThatNamesIdsWinsAndAMalformedEntryFallsBackToTheBuilds) {
+    FakeMachine machine{{{"HOME", "/home/u"}, {"XDG_CONFIG_DIRS", "/opt/xdg:/etc/xdg"}}, {}};
+    EXPECT_EQ(usbIdSettingsFiles(machine.platform()),
+              (std::vector<std::string>{"/home/u/.config/tarnwell/usb-ids.conf",
+                                        "/opt/xdg/tarnwell/usb-ids.conf",
+                                        "/etc/xdg/tarnwell/usb-ids.conf"}));
+    EXPECT_EQ(resolveUsbIds({}, machine.platform()).origin, "the build's default");
+
+    machine.files["/etc/xdg/tarnwell/usb-ids.conf"] = "1111:2222\n";
+    machine.files["/home/u/.config/tarnwell/usb-ids.conf"] = "# none here\n\n";
+    EXPECT_EQ(resolveUsbIds({}, machine.platform()).ids, (UsbIdList{{0x1111, 0x2222}}));
+    machine.files["/home/u/.config/tarnwell/usb-ids.conf"] = "1234:abcd # ours\n1234:ABCD\n";
+    const UsbIdsInForce user = resolveUsbIds({}, machine.platform());
+    EXPECT_EQ(user.ids, UsbIdList{kOther});
+    EXPECT_EQ(user.origin, "/home/u/.config/tarnwell/usb-ids.conf");
+    machine.variables["TARNWELL_USB_IDS"] = "1:2, 3:4 5:6";
+    EXPECT_EQ(resolveUsbIds({}, machine.platform()).ids, (UsbIdList{{1, 2}, {3, 4}, {5, 6}}));
+    EXPECT_EQ(resolveUsbIds({{7, 8}}, machine.platform()).ids, (UsbIdList{{7, 8}}));
+
+    machine.variables["TARNWELL_USB_IDS"] = "1:2,x";
+    EXPECT_EQ(resolveUsbIds({}, machine.platform()).complaints.at(0),
+              "TARNWELL_USB_IDS: \"x\" is not a USB id VID:PID (such as 1209:5457); using the "
+              "build's default 1209:5457");
+    machine.variables.erase("TARNWELL_USB_IDS");
+    machine.files["/home/u/.config/tarnwell/usb-ids.conf"] = "1234:abcd\n\n1234 abcd\n";
+    const UsbIdsInForce refused = resolveUsbIds({}, machine.platform());
+    EXPECT_EQ(refused.ids, defaultUsbIds());
+    EXPECT_EQ(refused.complaints.at(0).substr(0, 53),
+              "/home/u/.config/tarnwell/usb-ids.conf:3: \"1234 abcd\" ");
+
+    FakeMachine windows{{{"APPDATA", "C:\\Users\\u\\AppData\\Roaming"}, {"PROGRAMDATA", "C:\\PD"}},
+                        {}};
+    EXPECT_EQ(usbIdSettingsFiles(windows.platform(true)),
+              (std::vector<std::string>{"C:\\Users\\u\\AppData\\Roaming\\tarnwell\\usb-ids.conf",
+                                        "C:\\PD\\tarnwell\\usb-ids.conf"}));
+}
+
+TEST(UdevRule, GrantsTheIdsItIsWrittenForAndTellsEachCauseOfARefusal) {
+    const std::string rule = udevRule({kOther, {0x1209, 0x5457}});
+    EXPECT_NE(
+        rule.find("KERNEL==\"hidraw*\", ATTRS{idVendor}==\"1234\", ATTRS{idProduct}==\"abcd\", "
+                  "TAG+=\"uaccess\"\n"),
+        std::string::npos);
+    EXPECT_NE(
+        rule.find("ATTRS{serial}==\"?*\", TAG+=\"systemd\", SYMLINK+=\"tarnwell/$attr{serial}\""),
+        std::string::npos);
+    EXPECT_EQ(ruleGrant(rule).ids, (UsbIdList{kOther, {0x1209, 0x5457}}));
+    EXPECT_FALSE(ruleGrant(rule).viaGroup);
+    EXPECT_TRUE(ruleGrant(udevRule({kOther}, "plugdev")).viaGroup);
+
+    FakeMachine machine{{{"XDG_SEAT", "seat0"}}, {}};
+    const auto advice = [&](const UsbId& clock) {
+        return permissionAdvice(permissionFactsHere(machine.platform()), clock);
+    };
+    EXPECT_NE(advice(kOther).find("No udev rule"), std::string::npos);
+    machine.files["/usr/lib/udev/rules.d/70-tarnwell.rules"] = udevRule(defaultUsbIds());
+    EXPECT_NE(advice(kOther).find("does not cover this clock's USB ids 1234:abcd"),
+              std::string::npos);
+    EXPECT_NE(advice(kOther).find("tarnwell-ctl udev-rule | sudo tee"), std::string::npos);
+    EXPECT_NE(advice(defaultUsbIds().front()).find("unplug and replug"), std::string::npos);
+    machine.variables.clear();
+    EXPECT_NE(advice(defaultUsbIds().front()).find("udev-rule --group plugdev"), std::string::npos);
+    // A rule in /etc overrides the package's.
+    machine.files["/etc/udev/rules.d/70-tarnwell.rules"] = udevRule({kOther}, "plugdev");
+    EXPECT_NE(advice(kOther).find("unplug and replug"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,246 @@
+// The commands for clocks nobody watches: apply and diff a saved configuration, the metrics, and
+// the udev rule for the USB ids in force.
+
+#include <fstream>
+#include <sstream>
+
+#include "CtlRun.h"
+#include "CtlText.h"
+#include "PrometheusMetrics.h"
+#include "SavedConfiguration.h"
+#include "commands/CommandPayloads.h"
+#include "device/ClockDiscovery.h"
+#include "device/UdevRule.h"
+#include "planning/PhaseList.h"
+#include "planning/PllModel.h"
+#include "readback/IdentityText.h"
+
+namespace tarnwell::ctl {
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// A metrics file is rewritten at least this often, so that its timestamp shows it is kept.
+constexpr auto kTextfileRefresh = 30s;
+// How often the clocks are looked at while the file is kept.
+constexpr auto kMetricsPoll = 2s;
+
+std::optional<std::string> fileText(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return std::nullopt;
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+}  // namespace
+
+int Run::readSaved(std::optional<SavedConfiguration>& saved) {
+    const std::string path = args_.positional[0];
+    const std::optional<std::string> text = fileText(path);
+    if (!text)
+        return fail(kExitUsage, "cannot read " + path);
+    SavedReading reading = readSavedConfiguration(*text, path);
+    if (!reading.saved)
+        return fail(kExitUsage, reading.refusal);
+    if (const int status = resolveSerial())
+        return status;
+    if (reading.saved->serial != utf8FromLatin1(serial_) && !args_.has("--any-serial")) {
+        return fail(kExitUsage, path + ": serial is " + reading.saved->serial +
+                                    ", the clock's is " + utf8FromLatin1(serial_) +
+                                    "; --any-serial uses the file all the same");
+    }
+    saved = std::move(reading.saved);
+    return kExitDone;
+}
+
+int Run::apply() {
+    std::optional<SavedConfiguration> saved;
+    if (const int status = readSaved(saved))
+        return status;
+    const DeviceConfiguration& wanted = saved->configuration;
+    Setting setting;
+    setting.values = wanted.pll;
+    const PllEncoding encoding = encodePllSettings(pllValuesOf(wanted.pll));
+    if (!encoding)
+        return fail(kExitUsage, "the setting cannot be encoded");
+    setting.bytes = encoding.bytes;
+    setting.out1Text = formatNumber(output1Frequency(pllValuesOf(wanted.pll)), kDot);
+    setting.out2Text = formatNumber(
+        output1Frequency(pllValuesOf(wanted.pll)) * wanted.pll.nc1ls / wanted.pll.nc2ls, kDot);
+    setting.phaseText =
+        phaseEntries(formatNumber(wanted.pll.nc1ls, kDot), kDot).at(wanted.pll.phaseIndex);
+    const std::string drive(kDriveTexts[static_cast<std::size_t>(wanted.driveIndex)]);
+    Json document = {{"serial", utf8FromLatin1(serial_)}, {"dry_run", args_.has("--dry-run")}};
+    addSetting(document, setting);
+    document["out1_enabled"] = wanted.output1Enabled;
+    document["out2_enabled"] = wanted.output2Enabled;
+    document["drive_strength"] = drive;
+    const auto word = [](bool on) { return on ? "on" : "off"; };
+    const auto describe = [&](const char* what) {
+        out_ << what << ' ' << utf8FromLatin1(serial_) << ": ";
+        printSetting(setting);
+        out_ << "output 1 " << word(wanted.output1Enabled) << ", output 2 "
+             << word(wanted.output2Enabled) << ", drive strength " << drive << '\n';
+    };
+    if (args_.has("--dry-run")) {
+        if (args_.json)
+            emit(document);
+        else
+            describe("would apply to");
+        return kExitDone;
+    }
+
+    if (const int status = openClock())
+        return status;
+    if (const int status = sendSetting(setting))
+        return status;
+    if (const int status = send(
+            [&](std::size_t length) {
+                return outputEnableReport(wanted.output1Enabled, wanted.output2Enabled, length);
+            },
+            "sending the output enables"))
+        return status;
+    if (const int status =
+            send([&](std::size_t length) { return driveStrengthReport(wanted.driveIndex, length); },
+                 "sending the drive strength"))
+        return status;
+    std::optional<DeviceConfiguration> readBack;
+    if (const int status = readConfiguration(readBack, "reading the configuration back"))
+        return status;
+    const std::vector<std::string> differences = configurationDifferences(wanted, *readBack);
+    if (!differences.empty()) {
+        return fail(kExitReadbackDiffers,
+                    "the clock reads back other values: " + joined(differences, "; "));
+    }
+    document["read_back"] = true;
+    if (const auto waitLock = args_.duration("--wait-lock")) {
+        InputStatus last;
+        if (const int status = waitForStatus(*waitLock, true, last))
+            return status;
+        addStatusJson(document, last);
+    }
+    if (args_.json) {
+        emit(document);
+    } else {
+        describe("applied to");
+        out_ << "read back: the same\n";
+    }
+    return kExitDone;
+}
+
+int Run::diff() {
+    std::optional<SavedConfiguration> saved;
+    if (const int status = readSaved(saved))
+        return status;
+    if (const int status = openClock())
+        return status;
+    std::optional<DeviceConfiguration> now;
+    if (const int status = readConfiguration(now, "diff"))
+        return status;
+    const std::vector<std::string> differences =
+        configurationDifferences(saved->configuration, *now);
+    if (args_.json) {
+        emit({{"serial", utf8FromLatin1(serial_)},
+              {"file", args_.positional[0]},
+              {"equal", differences.empty()},
+              {"differences", differences}});
+    } else if (differences.empty()) {
+        out_ << utf8FromLatin1(serial_) << ": as " << args_.positional[0] << '\n';
+    } else {
+        for (const std::string& difference : differences)
+            out_ << utf8FromLatin1(serial_) << ": " << difference << '\n';
+    }
+    return differences.empty() ? kExitDone : kExitDiffers;
+}
+
+int Run::udevRule() {
+    const std::optional<std::string_view> group = args_.value("--group");
+    const std::string rule = tarnwell::udevRule(ids_, group);
+    if (args_.json) {
+        Json ids = Json::array();
+        for (const UsbId& id : ids_)
+            ids.push_back(usbIdText(id));
+        emit({{"usb_ids", ids}, {"rule", rule}});
+    } else {
+        out_ << rule;
+    }
+    return kExitDone;
+}
+
+// Every clock (or the one of -s), each opened once for its status and configuration.
+std::vector<ClockMetrics> Run::collectMetrics(std::chrono::milliseconds timeout) {
+    std::vector<ClockMetrics> clocks;
+    for (const DiscoveredClock& found : discoverClocks(backend_, ids_)) {
+        ClockMetrics clock;
+        clock.serial =
+            found.info.serial ? utf8FromLatin1(identityText(*found.info.serial)) : found.info.path;
+        if (args_.serial && *args_.serial != clock.serial)
+            continue;
+        if (found.refusal) {
+            clock.failure = failureText(*found.refusal);
+            clocks.push_back(std::move(clock));
+            continue;
+        }
+        OpenedClock opened = openFirstClock(backend_, ids_, [&found](const HidDeviceInfo& info) {
+            return info.path == found.info.path;
+        });
+        std::optional<DeviceConfiguration> configuration;
+        if (opened.device)
+            configuration = tarnwell::readConfiguration(*opened.device, pause());
+        std::optional<InputStatus> status;
+        for (auto deadline = time_.now() + timeout; configuration && !status;) {
+            status = readNewestStatus(*opened.device).status;
+            if (status || time_.now() >= deadline)
+                break;
+            time_.sleep(kStatusPoll);
+        }
+        if (!opened.device)
+            clock.failure = opened.failure ? failureText(*opened.failure) : "it was unplugged";
+        else if (!configuration)
+            clock.failure = "reading the configuration failed";
+        else if (!status)
+            clock.failure =
+                "no status report within " + formatNumber(timeout.count() / 1000.0, kDot) + " s";
+        if (!clock.failure) {
+            clock.status = *status;
+            clock.firmware = firmwareText(found.info.releaseNumber);
+            clock.out1Hz = output1Frequency(pllValuesOf(configuration->pll));
+            clock.referenceHz = configuration->pll.gps;
+        }
+        clocks.push_back(std::move(clock));
+    }
+    return clocks;
+}
+
+int Run::metrics(std::chrono::milliseconds timeout) {
+    const std::optional<std::string_view> textfile = args_.value("--textfile");
+    if (!textfile) {
+        if (args_.has("--watch"))
+            return fail(kExitUsage, "--watch with --prometheus needs --textfile PATH");
+        out_ << prometheusText(collectMetrics(timeout));
+        return kExitDone;
+    }
+    const std::string path(*textfile);
+    std::string written;
+    std::optional<std::chrono::steady_clock::time_point> writtenAt;
+    do {
+        const std::string text = prometheusText(collectMetrics(timeout));
+        if (text != written || !writtenAt || time_.now() - *writtenAt >= kTextfileRefresh) {
+            std::string error;
+            // The clocks' part alone decides whether anything changed; the stamp says when.
+            if (!replaceFile(path, text + prometheusText({}, time_.wallClock()), error))
+                return fail(kExitDeviceError, error);
+            written = text;
+            writtenAt = time_.now();
+        }
+        if (!args_.has("--watch"))
+            break;
+        time_.sleep(kMetricsPoll);
+    } while (!time_.interrupted());
+    return kExitDone;
+}
+
+}  // namespace tarnwell::ctl
