@@ -17,6 +17,7 @@
 #include <thread>
 #include <utility>
 
+#include "device/TimedDevice.h"
 #include "window/WindowLocale.h"
 
 namespace tarnwell {
@@ -73,7 +74,7 @@ frmMain::frmMain(HidBackend& backend, DeviceWait waitForDevice, WarningBox showW
     watchDeviceChanges();
 }
 
-// Out of line so that the unique_ptr to the device is destroyed where HidDevice is complete.
+// Out of line so that the unique_ptr to the device is destroyed where TimedDevice is complete.
 frmMain::~frmMain() = default;
 
 void frmMain::createControls() {

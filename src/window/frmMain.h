@@ -14,13 +14,13 @@
 #include <string>
 #include <vector>
 
-#include "window/WindowTiming.h"
 #include "common/NumberText.h"
 #include "device/ClockDiscovery.h"
 #include "device/FeatureReport.h"
 #include "device/HidBackend.h"
 #include "planning/DividerLimits.h"
 #include "planning/PllSettings.h"
+#include "window/WindowTiming.h"
 
 class QCheckBox;
 class QCloseEvent;
@@ -38,6 +38,8 @@ namespace tarnwell {
 struct DividerPlan;
 struct ExhaustedLoops;
 struct SearchProgress;
+class PendingCall;
+class TimedDevice;
 
 // The one window of the tool: every control, the connection to the selected clock and every
 // handler. Behaviour is defined next to the subsystem it belongs to (device/, readback/,
@@ -176,12 +178,22 @@ private:
     // the handlers discard the result on purpose, in plain sight.
     [[nodiscard]] bool sendCommand(const ReportBuilder& build);
     void dropDevice();
+    // A clock that left a request unanswered is dropped, to be found again like a replugged one.
+    // True when it was.
+    bool dropUnansweredClock();
     void reconnect();
+    // Waits for a call on the clock's I/O thread while the window goes on with its events, but
+    // takes no user input and runs no poll; false when the answer did not come in time.
+    bool waitForClock(PendingCall& call);
 
     // Watching for clocks coming and going.
     void watchDeviceChanges();
     void noteDeviceChanges();
     bool scanDue() const;
+    // With no clock open and a system that announces clocks coming, a tick can find nothing: the
+    // timer sleeps until an announcement or the safety rescan wakes it.
+    void sleepWhileNothingToFind();
+    void wakeToScan();
     // Lists our clocks (the open one is not tried again) and tells about those that cannot be
     // opened.
     std::vector<DiscoveredClock> discoverAttachedClocks();
@@ -221,12 +233,14 @@ private:
     NumberLocale locale_;
 
     // Connection state.
-    std::unique_ptr<HidDevice> device_;  // both handles of the open clock
-    HidDeviceInfo deviceInfo_;           // as listed when opened; release number = firmware version
+    std::unique_ptr<TimedDevice> device_;  // both handles of the open clock, on its I/O thread
+    HidDeviceInfo deviceInfo_;  // as listed when opened; release number = firmware version
     bool DeviceOpen = false;
     bool ConfigLoaded = false;
     bool ScanComplete = false;
     bool SwitchPending = false;
+    bool waitingForClock_ = false;
+    bool shutDown_ = false;  // by Form_Unload; nothing starts the timer again
     // A user pick that changes SerNo raises both the change and the activation; only one runs.
     bool serNoChangedBeforeActivation_ = false;
 
@@ -234,6 +248,8 @@ private:
     Clock now_;
     QSocketNotifier* changeNotifier_ = nullptr;
     bool rescanDue_ = true;
+    bool sleeping_ = false;           // the timer, stopped by sleepWhileNothingToFind()
+    QTimer* safetyRescan_ = nullptr;  // wakes a sleeping timer for the safety rescan
     std::chrono::steady_clock::time_point lastScanAt_;
     std::vector<std::string> listedPaths_;  // of SerNo's entries
     // The open clock's last report; nothing until its first.

@@ -7,11 +7,13 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
+#include "device/ClockExchange.h"
+#include "device/TimedDevice.h"
+#include "readback/IdentityText.h"
 #include "window/QtText.h"
 #include "window/frmMain.h"
-#include "device/ClockExchange.h"
-#include "readback/IdentityText.h"
 
 namespace tarnwell {
 
@@ -88,9 +90,32 @@ void frmMain::watchDeviceChanges() {
         return;
     changeNotifier_ = new QSocketNotifier(descriptor, QSocketNotifier::Read, this);
     connect(changeNotifier_, &QSocketNotifier::activated, this, [this] {
-        if (backend_.takeChanges())
+        if (backend_.takeChanges()) {
             rescanDue_ = true;
+            wakeToScan();
+        }
     });
+    safetyRescan_ = new QTimer(this);
+    safetyRescan_->setSingleShot(true);
+    connect(safetyRescan_, &QTimer::timeout, this, &frmMain::wakeToScan);
+}
+
+void frmMain::sleepWhileNothingToFind() {
+    if (DeviceOpen || changeNotifier_ == nullptr || shutDown_ || scanDue())
+        return;
+    Timer->stop();
+    sleeping_ = true;
+    const auto sinceScan =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now_() - lastScanAt_);
+    safetyRescan_->start(
+        std::max(timing::kSafetyRescanInterval - sinceScan, std::chrono::milliseconds(0)));
+}
+
+void frmMain::wakeToScan() {
+    if (!std::exchange(sleeping_, false) || shutDown_)
+        return;
+    safetyRescan_->stop();
+    Timer->start();
 }
 
 // A backend that announces changes without a descriptor to watch is asked at every tick.
@@ -176,7 +201,9 @@ bool frmMain::FindTheHid() {
         return listedSerial(candidate) == wanted;
     });
     if (opened.device) {
-        device_ = std::move(opened.device);
+        device_ = std::make_unique<TimedDevice>(
+            std::move(opened.device),
+            [this](ClockRequest, PendingCall& call) { return waitForClock(call); });
         deviceInfo_ = opened.info;
         DeviceOpen = true;
     }
@@ -242,7 +269,8 @@ void frmMain::SerNo_Click() {
     if (DeviceOpen)
         SwitchPending = false;
     ReadDeviceConfig();
-    Timer->start();
+    if (!shutDown_)
+        Timer->start();
 }
 
 void frmMain::dropDevice() {
@@ -254,6 +282,13 @@ void frmMain::dropDevice() {
     rescanDue_ = true;
 }
 
+bool frmMain::dropUnansweredClock() {
+    if (!device_ || !device_->unanswered())
+        return false;
+    dropDevice();
+    return true;
+}
+
 bool frmMain::commandGateOpen() const {
     return DeviceOpen && ConfigLoaded && device_ != nullptr;
 }
@@ -261,7 +296,8 @@ bool frmMain::commandGateOpen() const {
 bool frmMain::sendCommand(const ReportBuilder& build) {
     if (!commandGateOpen())
         return false;
-    return sendCommandReport(*device_, build) == SendResult::Sent;
+    const bool sent = sendCommandReport(*device_, build) == SendResult::Sent;
+    return !dropUnansweredClock() && sent;
 }
 
 }  // namespace tarnwell

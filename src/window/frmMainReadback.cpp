@@ -5,12 +5,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "window/QtText.h"
-#include "window/frmMain.h"
+#include "device/TimedDevice.h"
 #include "planning/Output2List.h"
 #include "planning/PllModel.h"
 #include "readback/ConfigurationRead.h"
 #include "readback/IdentityText.h"
+#include "window/QtText.h"
+#include "window/frmMain.h"
 
 namespace tarnwell {
 
@@ -36,6 +37,8 @@ void frmMain::ReadDeviceConfig() {
     enableDeviceControls();
     // A failed read leaves the controls enabled and empty; the clock can still be programmed.
     showConfiguration();
+    if (dropUnansweredClock())
+        return;
     ConfigLoaded = true;
 }
 
