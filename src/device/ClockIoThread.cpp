@@ -5,6 +5,11 @@
 
 namespace tarnwell {
 
+namespace {
+// Far longer than closing a device takes when nothing holds it up.
+constexpr std::chrono::milliseconds kCloseWait{50};
+}  // namespace
+
 bool PendingCall::done() const {
     const std::lock_guard lock(mutex_);
     return done_;
@@ -46,6 +51,7 @@ struct ClockIoThread::Queue {
     std::deque<Job> jobs;
     bool stopping = false;
     bool busy = false;
+    bool ended = false;
     std::unique_ptr<HidDevice> device;
     std::thread thread;
 
@@ -68,6 +74,9 @@ struct ClockIoThread::Queue {
         std::unique_ptr<HidDevice> closing = std::move(device);
         lock.unlock();
         closing.reset();
+        lock.lock();
+        ended = true;
+        changed.notify_all();
     }
 };
 
@@ -81,14 +90,17 @@ ClockIoThread::~ClockIoThread() {
     std::unique_lock lock(queue_->mutex);
     queue_->stopping = true;
     queue_->jobs.clear();
-    const bool stuck = queue_->busy;
-    lock.unlock();
     queue_->changed.notify_all();
-    // A thread that is not in a call ends at once; one that is cannot be interrupted.
-    if (stuck)
-        queue_->thread.detach();
-    else
+    // A thread in a call cannot be interrupted. One that is not closes the device and ends at
+    // once, unless the close itself waits in the kernel (Linux makes it wait while any hidraw
+    // request is stuck): it is waited for only briefly.
+    const bool ended = !queue_->busy &&
+                       queue_->changed.wait_for(lock, kCloseWait, [this] { return queue_->ended; });
+    lock.unlock();
+    if (ended)
         queue_->thread.join();
+    else
+        queue_->thread.detach();
 }
 
 std::shared_ptr<PendingCall> ClockIoThread::post(std::function<void(HidDevice&)> call) {

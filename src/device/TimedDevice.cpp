@@ -23,6 +23,7 @@ Result TimedDevice::call(ClockRequest request, Result failed,
         io_.post([result, work = std::move(work)](HidDevice& device) { *result = work(device); });
     if (!wait_(request, *pending)) {
         unanswered_ = request;
+        unansweredCall_ = pending;
         return failed;
     }
     return std::move(**result);

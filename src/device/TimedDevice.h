@@ -35,6 +35,9 @@ public:
 
     // The first request the clock left unanswered; nothing while it answers.
     std::optional<ClockRequest> unanswered() const { return unanswered_; }
+    // That request's call, which may still be running: on Linux, opening or closing any hidraw
+    // device waits until it returns.
+    std::shared_ptr<const PendingCall> unansweredCall() const { return unansweredCall_; }
 
 private:
     // The call's result, or `failed` when the clock did not answer it or an earlier one.
@@ -45,6 +48,7 @@ private:
     std::size_t inputReportLength_;
     CallWaiter wait_;
     std::optional<ClockRequest> unanswered_;
+    std::shared_ptr<const PendingCall> unansweredCall_;
     ClockIoThread io_;
 };
 

@@ -190,6 +190,8 @@ private:
     void watchDeviceChanges();
     void noteDeviceChanges();
     bool scanDue() const;
+    // A dropped clock's request is still stuck in the kernel: opening a clock would wait for it.
+    bool requestStuck() const;
     // With no clock open and a system that announces clocks coming, a tick can find nothing: the
     // timer sleeps until an announcement or the safety rescan wakes it.
     void sleepWhileNothingToFind();
@@ -234,6 +236,7 @@ private:
 
     // Connection state.
     std::unique_ptr<TimedDevice> device_;  // both handles of the open clock, on its I/O thread
+    std::vector<std::shared_ptr<const PendingCall>> stuckCalls_;  // of clocks dropped for them
     HidDeviceInfo deviceInfo_;  // as listed when opened; release number = firmware version
     bool DeviceOpen = false;
     bool ConfigLoaded = false;

@@ -101,7 +101,7 @@ void frmMain::watchDeviceChanges() {
 }
 
 void frmMain::sleepWhileNothingToFind() {
-    if (DeviceOpen || changeNotifier_ == nullptr || shutDown_ || scanDue())
+    if (DeviceOpen || changeNotifier_ == nullptr || shutDown_ || requestStuck() || scanDue())
         return;
     Timer->stop();
     sleeping_ = true;
@@ -124,7 +124,14 @@ void frmMain::noteDeviceChanges() {
         rescanDue_ = true;
 }
 
+bool frmMain::requestStuck() const {
+    return std::ranges::any_of(stuckCalls_, [](const auto& call) { return !call->done(); });
+}
+
+// Nothing is looked for while opening would block the window.
 bool frmMain::scanDue() const {
+    if (requestStuck())
+        return false;
     if (rescanDue_)
         return true;
     const auto sinceScan = now_() - lastScanAt_;
@@ -195,6 +202,10 @@ void frmMain::Scan_USB_devices() {
 
 bool frmMain::FindTheHid() {
     DeviceOpen = false;
+    // Not found for now; the switch stays pending and the next scan after the stuck request
+    // opens it.
+    if (requestStuck())
+        return false;
     const QString wanted = SerNo->currentText();
     // With several clocks of one serial number, the first enumerated is the one opened.
     OpenedClock opened = openFirstClock(backend_, [&wanted](const HidDeviceInfo& candidate) {
@@ -275,6 +286,9 @@ void frmMain::SerNo_Click() {
 
 void frmMain::dropDevice() {
     DeviceOpen = false;
+    std::erase_if(stuckCalls_, [](const auto& call) { return call->done(); });
+    if (device_ && device_->unansweredCall() && !device_->unansweredCall()->done())
+        stuckCalls_.push_back(device_->unansweredCall());
     device_.reset();
     Timer->setInterval(timing::kIntervalAfterDrop);
     ConfigLoaded = false;

@@ -1,173 +1,78 @@
-// Every exchange the window makes with a healthy clock, handler by handler, against a recording
-// made before the window's device I/O moved off its thread: the order and every byte must stay.
+// Every feature report the window hands a healthy clock, handler by handler, against a recording
+// made before its device I/O left the window's thread: order and bytes must stay.
 // TARNWELL_RECORD_SEQUENCES=1 rewrites the recording.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include <gtest/gtest.h>
-
 #include <fstream>
-#include <mutex>
 #include <sstream>
-#include <string>
 
-#include "OffscreenApplication.h"
-#include "sim/ForwardingBackend.h"
-#include "sim/VirtualClockBackend.h"
-#include "window/frmMain.h"
+#include "WatchedBackend.h"
+#include "WindowFixture.h"
 
 namespace tarnwell::testing {
 namespace {
 
-std::string hex(std::span<const std::uint8_t> bytes) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string text;
-    for (const std::uint8_t byte : bytes) {
-        text += kDigits[byte >> 4];
-        text += kDigits[byte & 0x0F];
-    }
-    return text;
-}
+using ReportSequence = WindowFixture;
 
-// The calls may come from another thread than the test's.
-class Transcript {
-public:
-    void add(const std::string& line) {
-        const std::lock_guard lock(mutex_);
-        text_ << line << '\n';
-    }
-    std::string text() const {
-        const std::lock_guard lock(mutex_);
-        return text_.str();
-    }
-
-private:
-    mutable std::mutex mutex_;
-    std::ostringstream text_;
-};
-
-class RecordedDevice final : public ForwardingDevice {
-public:
-    RecordedDevice(std::unique_ptr<HidDevice> inner, Transcript& transcript)
-        : ForwardingDevice(std::move(inner)), transcript_(transcript) {}
-    bool sendFeatureReport(std::span<const std::uint8_t> report) override {
-        transcript_.add("send " + hex(report));
-        return ForwardingDevice::sendFeatureReport(report);
-    }
-    std::optional<std::size_t> getFeatureReport(std::span<std::uint8_t> buffer) override {
-        transcript_.add("get " + hex(buffer));
-        return ForwardingDevice::getFeatureReport(buffer);
-    }
-    InputRead readNewestInputReport() override {
-        transcript_.add("read");
-        return ForwardingDevice::readNewestInputReport();
-    }
-    std::optional<std::u16string> manufacturer() override {
-        transcript_.add("manufacturer");
-        return ForwardingDevice::manufacturer();
-    }
-    std::optional<std::u16string> product() override {
-        transcript_.add("product");
-        return ForwardingDevice::product();
-    }
-
-private:
-    Transcript& transcript_;
-};
-
-class RecordedBackend final : public ForwardingBackend {
-public:
-    RecordedBackend(HidBackend& inner, Transcript& transcript)
-        : ForwardingBackend(inner), transcript_(transcript) {}
-
-protected:
-    std::unique_ptr<HidDevice> wrap(const std::string& path,
-                                    std::unique_ptr<HidDevice> device) override {
-        transcript_.add("open " + path);
-        return std::make_unique<RecordedDevice>(std::move(device), transcript_);
-    }
-
-private:
-    Transcript& transcript_;
-};
-
-TEST(ReportSequence, EveryHandlerSendsWhatItSentBefore) {
-    ensureOffscreenApplication();
-    VirtualClockBackend clocks;
-    VirtualClock& clock = clocks.addClock();
-    Transcript transcript;
-    RecordedBackend backend(clocks, transcript);
-    frmMain window(
-        backend, [](std::chrono::milliseconds) {}, [](QWidget&, const QString&, const QString&) {},
-        [](QWidget&, const QString&, const QString&, const QStringList&) { return -1; });
-    const auto at = std::chrono::steady_clock::time_point(std::chrono::hours(1));
-    window.setClock([at] { return at; });
-
-    const auto step = [&](const char* name, const std::function<void()>& action) {
-        transcript.add(std::string("== ") + name);
+TEST_F(ReportSequence, EveryHandlerSendsWhatItSentBefore) {
+    VirtualClock& clock = addClock(u"VC000001");
+    std::ostringstream transcript;  // written on the I/O thread while the test thread waits
+    soak::WatchedBackend watched(backend, [&transcript](const soak::FeatureTransfer& transfer) {
+        transcript << (transfer.direction == soak::FeatureTransfer::Direction::Send ? "send "
+                                                                                    : "get ");
+        for (const std::uint8_t byte : transfer.bytes)
+            transcript << "0123456789abcdef"[byte >> 4] << "0123456789abcdef"[byte & 0x0F];
+        transcript << '\n';
+    });
+    windowBackend = &watched;
+    const auto step = [&transcript](const char* name, const std::function<void()>& action) {
+        transcript << "== " << name << '\n';
         action();
     };
-    const auto find = [&window](const char* name) {
-        return window.findChild<QWidget*>(QString::fromLatin1(name));
+    const auto type = [this](const char* box, const char* text) {
+        control<QLineEdit>(box)->setText(QString::fromLatin1(text));
     };
-    const auto click = [&find](const char* name) {
-        static_cast<QPushButton*>(find(name))->click();
-    };
-    const auto check = [&find](const char* name, bool on) {
-        static_cast<QCheckBox*>(find(name))->setChecked(on);
-    };
-    const auto pick = [&find](const char* name, int index) {
-        static_cast<QComboBox*>(find(name))->setCurrentIndex(index);
-    };
-    const auto type = [&find](const char* name, const char* text) {
-        static_cast<QLineEdit*>(find(name))->setText(QString::fromLatin1(text));
-    };
+    const auto click = [this](const char* button) { control<QPushButton>(button)->click(); };
 
-    step("Form_Load", [&] { window.Form_Load(); });
-    step("Timer", [&] { window.Timer_Timer(); });
-    step("OUT1EN off", [&] { check("OUT1EN", false); });
-    step("OUT2EN off", [&] { check("OUT2EN", false); });
-    step("OUT1EN on", [&] { check("OUT1EN", true); });
-    step("OUT1ID", [&] { click("OUT1ID"); });
-    step("OUT1ID again", [&] { click("OUT1ID"); });
-    step("OUT2ID", [&] { click("OUT2ID"); });
-    step("Enc1", [&] { pick("Enc1", 3); });
-    step("Find", [&] {
-        type("Out1Freq", "10000000");
-        click("FindFreq");
+    step("Form_Load", [&] { start(); });
+    step("OUT1EN off", [&] { control<QCheckBox>("OUT1EN")->setChecked(false); });
+    step("OUT2EN off", [&] { control<QCheckBox>("OUT2EN")->setChecked(false); });
+    step("OUT1EN on", [&] { control<QCheckBox>("OUT1EN")->setChecked(true); });
+    for (const char* button : {"OUT1ID", "OUT1ID", "OUT2ID"})
+        step(button, [&] { click(button); });
+    step("Enc1", [&] { control<QComboBox>("Enc1")->setCurrentIndex(3); });
+    step("Find", [&] { find("10000000"); });
+    step("OUT2 and PhaseBox", [&] {
+        control<QComboBox>("OUT2")->setCurrentIndex(3);
+        control<QComboBox>("PhaseBox")->setCurrentIndex(5);
     });
-    step("OUT2", [&] { pick("OUT2", 3); });
-    step("PhaseBox", [&] { pick("PhaseBox", 5); });
     step("Update", [&] {
         type("N2_LS", "600");
         click("SetFreq");
     });
-    step("Sleep", [&] { click("Sleep_cmd"); });
+    step("Sleep_cmd", [&] { click("Sleep_cmd"); });
     step("WriteRegister", [&] {
         type("REG", "17");
         type("DATA", "200");
         click("WriteRegister");
     });
-    step("SerNo re-pick", [&] { window.SerNo_Click(); });
-    step("unplugged", [&] {
+    step("SerNo re-pick", [&] { window().SerNo_Click(); });
+    step("unplug and replug", [&] {
         clock.unplug();
-        window.Timer_Timer();
-    });
-    step("plugged in", [&] {
+        tick();
         clock.plugIn();
-        window.Timer_Timer();
-        window.Timer_Timer();
+        tick();
     });
-    step("Form_Unload", [&] { window.Form_Unload(); });
 
     const std::string recording = TARNWELL_REPORT_SEQUENCES;
     if (qEnvironmentVariableIntValue("TARNWELL_RECORD_SEQUENCES") == 1)
-        std::ofstream(recording) << transcript.text();
+        std::ofstream(recording) << transcript.str();
     std::ostringstream expected;
     expected << std::ifstream(recording).rdbuf();
-    EXPECT_EQ(transcript.text(), expected.str());
+    EXPECT_EQ(transcript.str(), expected.str());
 }
 
 }  // namespace

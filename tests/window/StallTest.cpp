@@ -51,10 +51,10 @@ TEST_F(StallTest, AConfigurationReadNotAnsweredDropsTheClockAndItComesBack) {
     EXPECT_FALSE(window().deviceOpen());
     EXPECT_FALSE(window().commandGateOpen());
     EXPECT_EQ(text("GPS"), "");
-    // Still stalled: found, opened, and dropped again, without blocking.
+    // Opening a clock would wait for the stuck request: nothing is opened until it returns.
+    const std::size_t opens = backend.openCount();
     tick();
-    EXPECT_FALSE(window().deviceOpen());
-    EXPECT_EQ(clock.heldRequests(), 2u);
+    EXPECT_EQ(backend.openCount(), opens);
     expectRecovery(clock);
 }
 
