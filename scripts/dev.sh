@@ -11,7 +11,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(g++ cmake ninja-build pkg-config dpkg-dev qt6-base-dev libhidapi-dev libudev-dev
-          libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation)
+          nlohmann-json3-dev libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
+          fonts-liberation)
 # Only the tests need these: clang's libFuzzer, and the package check's manual page maker and
 # validators; scripts/windows-cross.sh asks for its own.
 test_packages=(clang libclang-rt-14-dev help2man lintian appstream desktop-file-utils)

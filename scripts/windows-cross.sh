@@ -20,7 +20,8 @@ suite=${TARNWELL_DEBIAN_SUITE:-$(. /etc/os-release && echo "${VERSION_CODENAME:-
 . scripts/debian-packages.sh
 # dpkg-dev unpacks the hidapi source package; googletest puts its sources in /usr/src.
 ensure_debian_packages "The Windows cross-build" cmake ninja-build pkg-config dpkg-dev \
-    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine wine64 googletest
+    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine wine64 googletest \
+    nlohmann-json3-dev libcli11-dev
 
 started=$SECONDS
 mkdir -p "$deps"
@@ -61,6 +62,18 @@ if [ ! -f "$deps/lib/libgtest.a" ]; then
     echo "windows-cross: building GoogleTest from /usr/src/googletest"
     cross_cmake /usr/src/googletest "$build/deps-build/googletest" -DINSTALL_GTEST=ON
 fi
+
+# The header-only libraries serve both builds as Debian installs them: their header folders and
+# CMake package files are linked into deps/, where the cross-build looks for packages, so that it
+# finds them without seeing the rest of the host's /usr/include.
+link_host_package() {
+    local headers=$1 package=$2
+    mkdir -p "$deps/include" "$deps/share/cmake"
+    ln -sfn "/usr/include/$headers" "$deps/include/$headers"
+    ln -sfn "/usr/share/cmake/$package" "$deps/share/cmake/$package"
+}
+link_host_package nlohmann nlohmann_json
+link_host_package CLI CLI11
 
 # Wine, headless and in a prefix of its own. wineserver stays up for the whole build and test
 # run (test discovery starts every test program once) and is stopped at the end.

@@ -1,7 +1,9 @@
 #include "PlanCommand.h"
+#include "ToolJson.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 #include <string>
@@ -112,15 +114,21 @@ TEST(TarnwellPlan, NearestAnswersWhatTheSearchCannot) {
         << r.out;
     EXPECT_NE(r.out.find("\n10000000: found preferred GPS=4687500 "), std::string::npos);
 
-    const std::string json = run({"--json", "9999991", "10000000"}).out;
-    EXPECT_EQ(json.front(), '{');
-    EXPECT_NE(json.find("{\"input\":\"9999991\",\"hz\":9999991,\"exact\":null,"),
-              std::string::npos);
-    EXPECT_NE(json.find("\"out1_numerator\":220999801099,\"out1_denominator\":22100"),
-              std::string::npos);
-    EXPECT_NE(json.find("{\"input\":\"10000000\",\"hz\":10000000,\"exact\":{\"pass\":"
-                        "\"preferred\",\"GPS\":4687500"),
-              std::string::npos);
+    const std::string out = run({"--json", "9999991", "10000000"}).out;
+    const tarnwell::Json json = tarnwell::Json::parse(out);
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << "one line";
+    const tarnwell::Json& inexact = json.at("frequencies").at(0);
+    EXPECT_EQ(inexact.at("input"), "9999991");
+    EXPECT_EQ(inexact.at("hz"), 9999991);
+    EXPECT_TRUE(inexact.at("exact_setting").is_null());
+    EXPECT_EQ(inexact.at("nearest_below").at("diff_hz"), -1);
+    EXPECT_EQ(inexact.at("nearest_below").at("diff_ppm"), "-0.1");
+    // Not exact in a double: the exact fraction, as text.
+    EXPECT_EQ(inexact.at("closest").at("out1_hz"), "220999801099/22100");
+    EXPECT_EQ(inexact.at("closest").at("out1_decimal"), "9999990.99995475");
+    const tarnwell::Json& exact = json.at("frequencies").at(1).at("exact_setting");
+    EXPECT_EQ(exact.at("pass"), "preferred");
+    EXPECT_EQ(exact.at("GPS"), 4687500);
 }
 
 TEST(TarnwellPlan, DividersTellWhatASettingMakesAndBreaks) {

@@ -10,7 +10,7 @@
 #include <iostream>
 #include <string>
 
-#include "JsonReader.h"
+#include "ToolJson.h"
 #include "UhidClockProcess.h"
 #include "device/FeatureReport.h"
 #include "planning/PllSettings.h"
@@ -20,15 +20,16 @@ namespace tarnwell {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::JsonNode;
-using testing::JsonReader;
 using uhidclock::LoggedReport;
 using uhidclock::UhidClockProcess;
 
 struct Ran {
     int status = -1;
     std::string out;
-    std::optional<JsonNode> json() const { return JsonReader::parse(out); }
+    std::optional<Json> json() const {
+        Json parsed = Json::parse(out, nullptr, false);
+        return parsed.is_discarded() ? std::nullopt : std::optional(std::move(parsed));
+    }
 };
 
 // Standard error goes to the test's log, where a failure is read.
@@ -67,16 +68,16 @@ TEST(CtlOnUhid, ListSetShowAndStatusOnTheKernelsHidStack) {
     ASSERT_TRUE(uhidclock::eventually(
         [&] {
             listed = runCtl("list --json");
-            return listed.json() && (*listed.json())["clocks"].items.size() == 1;
+            return listed.json() && (*listed.json()).at("clocks").size() == 1;
         },
         5s))
         << listed.out;
-    const std::optional<JsonNode> list = listed.json();
-    const JsonNode& clock = (*list)["clocks"][0];
-    EXPECT_EQ(clock["SerNo"].text, "UHID-C1");
-    EXPECT_EQ(clock["lblProduct"].text, "Tarnwell uhid clock");
-    EXPECT_TRUE(clock["canOpen"].boolean);
-    EXPECT_EQ(clock["path"].text.rfind("/dev/hidraw", 0), 0u) << clock["path"].text;
+    const std::optional<Json> list = listed.json();
+    const Json& clock = (*list).at("clocks")[0];
+    EXPECT_EQ(clock.at("serial"), "UHID-C1");
+    EXPECT_EQ(clock.at("product"), "Tarnwell uhid clock");
+    EXPECT_EQ(clock.at("can_open"), true);
+    EXPECT_EQ(clock.at("path").get<std::string>().rfind("/dev/hidraw", 0), 0u) << clock.at("path");
 
     ASSERT_TRUE(rig.request("clear-log UHID-C1").ok);
     const Ran set = runCtl("set 10000000 -s UHID-C1");
@@ -91,26 +92,26 @@ TEST(CtlOnUhid, ListSetShowAndStatusOnTheKernelsHidStack) {
 
     const Ran shown = runCtl("show --json");
     ASSERT_EQ(shown.status, 0) << shown.out;
-    const std::optional<JsonNode> parsed = shown.json();
+    const std::optional<Json> parsed = shown.json();
     ASSERT_TRUE(parsed) << shown.out;
-    const JsonNode& s = *parsed;
-    EXPECT_EQ(s["GPS"].number, 4687500);
-    EXPECT_EQ(s["N31"].number, 5);
-    EXPECT_EQ(s["N2_HS"].number, 11);
-    EXPECT_EQ(s["N2_LS"].number, 512);
-    EXPECT_EQ(s["N1_HS"].number, 11);
-    EXPECT_EQ(s["NC1_LS"].number, 48);
-    EXPECT_EQ(s["NC2_LS"].number, 48);
-    EXPECT_EQ(s["BW"].number, 15);
-    EXPECT_EQ(s["Out1Freq"].number, 10000000);
+    const Json& s = *parsed;
+    EXPECT_EQ(s.at("GPS"), 4687500);
+    EXPECT_EQ(s.at("N31"), 5);
+    EXPECT_EQ(s.at("N2_HS"), 11);
+    EXPECT_EQ(s.at("N2_LS"), 512);
+    EXPECT_EQ(s.at("N1_HS"), 11);
+    EXPECT_EQ(s.at("NC1_LS"), 48);
+    EXPECT_EQ(s.at("NC2_LS"), 48);
+    EXPECT_EQ(s.at("BW"), 15);
+    EXPECT_EQ(s.at("out1_hz"), 10000000);
 
     const Ran status = runCtl("status --json --timeout 5");
     ASSERT_EQ(status.status, 0) << status.out;
-    const std::optional<JsonNode> live = status.json();
+    const std::optional<Json> live = status.json();
     ASSERT_TRUE(live) << status.out;
-    EXPECT_EQ((*live)["SignalLossCount"].number, 7);
-    EXPECT_FALSE((*live)["LOS"].boolean);
-    EXPECT_TRUE((*live)["LOL"].boolean);
+    EXPECT_EQ((*live).at("signal_losses"), 7);
+    EXPECT_EQ((*live).at("gps_signal"), true);
+    EXPECT_EQ((*live).at("pll_locked"), false);
 
     EXPECT_EQ(runCtl("show -s UHID-NONE").status, 3);
 }

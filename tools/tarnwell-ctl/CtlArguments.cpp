@@ -1,81 +1,40 @@
 #include "CtlArguments.h"
 
+#include <CLI/CLI.hpp>
 #include <algorithm>
-#include <array>
+
+#include "CtlText.h"
 
 namespace tarnwell::ctl {
 
 namespace {
 
-struct CommandSpec {
-    std::string_view name;
-    std::size_t arguments;
-    std::string_view usage;
-    bool takesSerial = true;
-};
-
-constexpr std::array<CommandSpec, 10> kCommands{{
-    {"list", 0, "list", false},
-    {"show", 0, "show"},
-    {"status", 0, "status [--watch] [--timeout S]"},
-    {"set", 1,
-     "set HZ [--out2 HZ] [--phase DEG] [--nearest | --closest] [--dry-run] [--wait-lock S]"},
-    {"program", 7,
-     "program GPS N31 N2_HS N2_LS N1_HS NC1_LS NC2_LS [--phase INDEX] [--bw N] [--clamp]"},
-    {"outputs", 0, "outputs [--out1 on|off] [--out2 on|off]"},
-    {"identify", 1, "identify 1|2|off"},
-    {"drive", 1, "drive 8mA|16mA|24mA|32mA"},
-    {"sleep", 0, "sleep"},
-    {"write-register", 2, "write-register REG VALUE"},
-}};
-
-struct OptionSpec {
-    std::string_view name;
-    bool takesValue;
-    std::string_view commands;  // space-separated
-};
-
-constexpr std::array<OptionSpec, 11> kCommandOptions{{
-    {"--watch", false, "status"},
-    {"--timeout", true, "status"},
-    {"--out1", true, "outputs"},
-    {"--out2", true, "set outputs"},
-    {"--phase", true, "set program"},
-    {"--dry-run", false, "set"},
-    {"--nearest", false, "set"},
-    {"--closest", false, "set"},
-    {"--wait-lock", true, "set program"},
-    {"--bw", true, "program"},
-    {"--clamp", false, "program"},
-}};
-
-bool listed(std::string_view words, std::string_view word) {
-    std::size_t start = 0;
-    while (start <= words.size()) {
-        const std::size_t end = std::min(words.find(' ', start), words.size());
-        if (words.substr(start, end - start) == word)
-            return true;
-        start = end + 1;
+// Registers an option of the table with the parser; its value lands in `parsed` as text.
+void addOption(CLI::App& app, const OptionSpec& spec, CtlArguments& parsed) {
+    if (spec.value == OptionValue::None) {
+        app.add_flag_callback(spec.names,
+                              [&parsed, name = spec.names] { parsed.flags.push_back(name); })
+            ->disable_flag_override();
+        return;
     }
-    return false;
+    app.add_option_function<std::string>(
+        spec.names,
+        [&parsed, name = spec.names](const std::string& text) { parsed.values[name] = text; });
 }
 
-const CommandSpec* findCommand(std::string_view name) {
-    const auto* found = std::find_if(kCommands.begin(), kCommands.end(),
-                                     [name](const CommandSpec& c) { return c.name == name; });
-    return found == kCommands.end() ? nullptr : found;
+// The table's options that take seconds, read once for every command that has them.
+std::string readDurations(CtlArguments& parsed) {
+    for (const OptionSpec& option : parsed.command->options) {
+        const auto text = parsed.value(option.names);
+        if (option.value != OptionValue::Seconds || !text)
+            continue;
+        const std::optional<std::chrono::milliseconds> limit = seconds(*text);
+        if (!limit)
+            return option.names + " needs seconds, not " + ctl::quoted(*text);
+        parsed.durations[option.names] = *limit;
+    }
+    return {};
 }
-
-const OptionSpec* findOption(std::string_view name) {
-    const auto* found = std::find_if(kCommandOptions.begin(), kCommandOptions.end(),
-                                     [name](const OptionSpec& o) { return o.name == name; });
-    return found == kCommandOptions.end() ? nullptr : found;
-}
-
-struct Given {
-    std::string_view name;
-    std::optional<std::string_view> value;
-};
 
 }  // namespace
 
@@ -90,90 +49,58 @@ std::optional<std::string_view> CtlArguments::value(std::string_view option) con
     return found->second;
 }
 
+std::optional<std::chrono::milliseconds> CtlArguments::duration(std::string_view option) const {
+    const auto found = durations.find(option);
+    if (found == durations.end())
+        return std::nullopt;
+    return found->second;
+}
+
 CtlArguments parseCtlArguments(std::span<const std::string_view> args) {
     CtlArguments parsed;
-    std::vector<Given> options;
-    const auto complain = [&parsed](std::string text) {
-        if (parsed.complaint.empty())
-            parsed.complaint = std::move(text);
-    };
+    CLI::App app("", "tarnwell-ctl");
+    app.set_help_flag();  // the help text is made from the command table
+    app.require_subcommand(0, 1);
+    app.add_flag("-h,--help", parsed.help);
+    app.add_flag("--version", parsed.version);
+    app.add_flag("--json", parsed.json);
+    app.add_option_function<std::string>("-s,--serial",
+                                         [&parsed](const std::string& s) { parsed.serial = s; });
+    for (const CommandSpec& command : ctlCommands()) {
+        CLI::App* sub = app.add_subcommand(command.name);
+        sub->set_help_flag();
+        // The general options may follow the command.
+        sub->fallthrough();
+        sub->add_option("arguments", parsed.positional);
+        for (const OptionSpec& option : command.options)
+            addOption(*sub, option, parsed);
+        sub->callback([&parsed, &command] { parsed.command = &command; });
+    }
 
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        // No argument of any command starts with '-': every such word is an option.
-        if (arg.size() < 2 || arg[0] != '-') {
-            if (parsed.command.empty())
-                parsed.command = arg;
-            else
-                parsed.positional.push_back(arg);
-            continue;
-        }
-        std::string_view name = arg;
-        std::optional<std::string_view> inlineValue;
-        if (const std::size_t equals = arg.find('='); arg.starts_with("--") && equals != arg.npos) {
-            name = arg.substr(0, equals);
-            inlineValue = arg.substr(equals + 1);
-        }
-        if (name == "--help" || name == "-h") {
-            parsed.help = true;
-        } else if (name == "--version") {
-            parsed.version = true;
-        } else if (name == "--json") {
-            parsed.json = true;
-        } else if (name == "-s" || name == "--serial" ||
-                   (findOption(name) && findOption(name)->takesValue)) {
-            if (!inlineValue && i + 1 >= args.size()) {
-                complain(std::string(name) + " needs a value");
-                continue;
-            }
-            const std::string_view value = inlineValue ? *inlineValue : args[++i];
-            if (name == "-s" || name == "--serial")
-                parsed.serial = value;
-            else
-                options.push_back({name, value});
-        } else if (findOption(name)) {
-            if (inlineValue)
-                complain(std::string(name) + " takes no value");
-            options.push_back({name, std::nullopt});
-        } else {
-            complain("unknown option " + std::string(arg));
-        }
+    // CLI11 takes the words last to first.
+    std::vector<std::string> words(args.rbegin(), args.rend());
+    try {
+        app.parse(words);
+    } catch (const CLI::ParseError& error) {
+        parsed.complaint = error.what();
+        return parsed;
     }
     if (parsed.help || parsed.version)
         return parsed;
-    if (!parsed.complaint.empty())
-        return parsed;
-
-    if (parsed.command.empty()) {
-        complain("no command given");
+    if (!parsed.command) {
+        parsed.complaint = "no command given";
         return parsed;
     }
-    const CommandSpec* command = findCommand(parsed.command);
-    if (!command) {
-        complain("unknown command " + std::string(parsed.command));
-        return parsed;
-    }
-    const std::string usage = "usage: tarnwell-ctl " + std::string(command->usage);
-    if (parsed.positional.size() != command->arguments) {
-        complain(std::string(parsed.command) + " takes " + std::to_string(command->arguments) +
-                 (command->arguments == 1 ? " argument; " : " arguments; ") + usage);
-        return parsed;
-    }
-    if (parsed.serial && !command->takesSerial) {
-        complain(std::string(parsed.command) + " takes no -s; " + usage);
-        return parsed;
-    }
-    for (const Given& given : options) {
-        const OptionSpec* option = findOption(given.name);
-        if (!listed(option->commands, parsed.command)) {
-            complain(std::string(parsed.command) + " takes no " + std::string(given.name) + "; " +
-                     usage);
-            return parsed;
-        }
-        if (given.value)
-            parsed.values[given.name] = *given.value;
-        else
-            parsed.flags.push_back(given.name);
+    const CommandSpec& command = *parsed.command;
+    const std::string usage = "usage: tarnwell-ctl " + command.usage();
+    const std::size_t count = command.argumentCount();
+    if (parsed.positional.size() != count) {
+        parsed.complaint = command.name + " takes " + std::to_string(count) +
+                           (count == 1 ? " argument; " : " arguments; ") + usage;
+    } else if (parsed.serial && !command.takesSerial) {
+        parsed.complaint = command.name + " takes no -s; " + usage;
+    } else {
+        parsed.complaint = readDurations(parsed);
     }
     return parsed;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <map>
 #include <optional>
 #include <span>
@@ -7,22 +8,27 @@
 #include <string_view>
 #include <vector>
 
+#include "CtlCommandTable.h"
+
 namespace tarnwell::ctl {
 
-// The command line split up and checked against what each command takes; values are still text.
+// The command line split up and checked against the command table: the command, its arguments
+// as text, its options' values (durations already read) and flags.
 struct CtlArguments {
     bool help = false;
     bool version = false;
     bool json = false;
-    std::string_view command;
-    std::vector<std::string_view> positional;
-    std::optional<std::string_view> serial;
-    std::map<std::string_view, std::string_view> values;  // option -> value, e.g. "--out2"
-    std::vector<std::string_view> flags;                  // e.g. "--dry-run"
-    std::string complaint;                                // empty when the line is usable
+    const CommandSpec* command = nullptr;
+    std::vector<std::string> positional;
+    std::optional<std::string> serial;
+    std::map<std::string, std::string, std::less<>> values;  // option -> value, e.g. "--out2"
+    std::map<std::string, std::chrono::milliseconds, std::less<>> durations;  // "--wait-lock"
+    std::vector<std::string> flags;                                           // "--dry-run"
+    std::string complaint;  // empty when the line is usable
 
     bool has(std::string_view flag) const;
     std::optional<std::string_view> value(std::string_view option) const;
+    std::optional<std::chrono::milliseconds> duration(std::string_view option) const;
 };
 
 CtlArguments parseCtlArguments(std::span<const std::string_view> args);

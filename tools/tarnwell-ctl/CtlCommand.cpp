@@ -15,29 +15,6 @@
 
 namespace tarnwell::ctl {
 
-int Run::execute() {
-    const std::string_view c = args_.command;
-    if (c == "list")
-        return list();
-    if (c == "show")
-        return show();
-    if (c == "status")
-        return status();
-    if (c == "set")
-        return set();
-    if (c == "program")
-        return program();
-    if (c == "outputs")
-        return outputs();
-    if (c == "identify")
-        return identify();
-    if (c == "drive")
-        return drive();
-    if (c == "sleep")
-        return sleep();
-    return writeRegister();
-}
-
 int Run::resolveSerial() {
     std::vector<std::string> serials;
     for (const HidDeviceInfo& info : backend_.enumerate(DeviceVendorId, DeviceProductId)) {
@@ -110,6 +87,14 @@ int Run::send(const ReportBuilder& build, const std::string& step) {
     return fail(kExitDeviceError, step + ": sending failed");
 }
 
+int reportFailure(std::ostream& out, std::ostream& err, bool json, int status,
+                  const std::string& message, std::string_view hint) {
+    err << "tarnwell-ctl: " << message << hint << '\n';
+    if (json)
+        out << jsonText(Json{{"error", message}, {"exit_status", status}}) << std::endl;
+    return status;
+}
+
 CtlTime CtlTime::real(std::function<bool()> interrupted) {
     return {[] { return std::chrono::steady_clock::now(); },
             [] { return std::chrono::system_clock::now(); },
@@ -129,15 +114,8 @@ int runCtl(std::span<const std::string_view> args, HidBackend& backend, const Ct
         return kExitDone;
     }
     if (!parsed.complaint.empty()) {
-        err << "tarnwell-ctl: " << parsed.complaint << "; see tarnwell-ctl --help\n";
-        if (parsed.json) {
-            out << Json::object()
-                       .set("error", parsed.complaint)
-                       .set("exitStatus", int{kExitUsage})
-                       .text()
-                << '\n';
-        }
-        return kExitUsage;
+        return reportFailure(out, err, parsed.json, kExitUsage, parsed.complaint,
+                             "; see tarnwell-ctl --help");
     }
     return Run(parsed, backend, time, out, err).execute();
 }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 
 #include "CtlRun.h"
 #include "CtlText.h"
@@ -60,10 +59,7 @@ int Run::outputs() {
         return fail(kExitReadbackDiffers, "the clock reads back other output enables");
     const auto word = [](bool on) { return on ? "on" : "off"; };
     if (args_.json) {
-        emit(Json::object()
-                 .set("SerNo", utf8FromLatin1(serial_))
-                 .set("OUT1EN", out1)
-                 .set("OUT2EN", out2));
+        emit({{"serial", utf8FromLatin1(serial_)}, {"out1_enabled", out1}, {"out2_enabled", out2}});
     } else {
         out_ << utf8FromLatin1(serial_) << ": output 1 " << word(out1) << ", output 2 "
              << word(out2) << '\n';
@@ -91,7 +87,7 @@ int Run::identify() {
                  "sending identify"))
         return status;
     if (args_.json)
-        emit(Json::object().set("SerNo", utf8FromLatin1(serial_)).set("identify", text));
+        emit({{"serial", utf8FromLatin1(serial_)}, {"identify", text}});
     else
         out_ << utf8FromLatin1(serial_) << ": identify " << text << '\n';
     return kExitDone;
@@ -122,7 +118,7 @@ int Run::drive() {
                         std::string(kDriveTexts[static_cast<std::size_t>(after->driveIndex)]));
     }
     if (args_.json)
-        emit(Json::object().set("SerNo", utf8FromLatin1(serial_)).set("Enc1", text));
+        emit({{"serial", utf8FromLatin1(serial_)}, {"drive_strength", text}});
     else
         out_ << utf8FromLatin1(serial_) << ": drive strength " << text << '\n';
     return kExitDone;
@@ -135,7 +131,7 @@ int Run::sleep() {
             send([](std::size_t length) { return sleepReport(length); }, "sending sleep"))
         return status;
     if (args_.json)
-        emit(Json::object().set("SerNo", utf8FromLatin1(serial_)).set("sleep", true));
+        emit({{"serial", utf8FromLatin1(serial_)}, {"sleep", true}});
     else
         out_ << utf8FromLatin1(serial_) << ": sleep sent\n";
     return kExitDone;
@@ -145,13 +141,15 @@ int Run::writeRegister() {
     std::array<std::uint8_t, 2> bytes{};
     const std::array<const char*, 2> names = {"REG", "VALUE"};
     for (std::size_t i = 0; i < 2; ++i) {
-        const std::optional<double> value = number(args_.positional[i]);
-        if (!value || *value != std::floor(*value) || *value < 0 || *value > 255) {
+        // The window's rule for its register boxes, with a dot for decimals.
+        const std::optional<std::uint8_t> byte = registerByteFromText(args_.positional[i], kDot);
+        if (!byte) {
             return fail(kExitUsage, std::string(names[i]) +
-                                        " must be a whole number from 0 to 255, not \"" +
-                                        std::string(args_.positional[i]) + "\"");
+                                        " must be a number from 0 to 255 (rounded half to even), "
+                                        "not " +
+                                        ctl::quoted(args_.positional[i]));
         }
-        bytes[i] = static_cast<std::uint8_t>(*value);
+        bytes[i] = *byte;
     }
     if (const int status = openClock())
         return status;
@@ -160,10 +158,7 @@ int Run::writeRegister() {
             "sending the register write"))
         return status;
     if (args_.json) {
-        emit(Json::object()
-                 .set("SerNo", utf8FromLatin1(serial_))
-                 .set("REG", bytes[0])
-                 .set("DATA", bytes[1]));
+        emit({{"serial", utf8FromLatin1(serial_)}, {"register", bytes[0]}, {"value", bytes[1]}});
     } else {
         out_ << utf8FromLatin1(serial_) << ": register " << int{bytes[0]} << " = " << int{bytes[1]}
              << " sent\n";

@@ -1,78 +1,25 @@
+// The --help text: the fixed paragraphs here, everything about the commands from their table.
+
+#include <string>
+
 #include "CtlCommand.h"
+#include "CtlCommandTable.h"
 
 namespace tarnwell::ctl {
 
-std::string_view ctlHelpText() {
-    return R"(Usage: tarnwell-ctl [-s SERIAL] [--json] COMMAND [ARGUMENT]... [OPTION]...
+namespace {
+
+constexpr std::string_view kIntroduction =
+    R"(Usage: tarnwell-ctl [-s SERIAL] [--json] COMMAND [ARGUMENT]... [OPTION]...
 Configure and watch USB GPS-disciplined reference clocks from the command line.
 
 tarnwell-ctl makes the same exchanges with a clock as the Tarnwell window: the same divider search
 and BW rule, the same command reports, the same configuration read. Every argument is checked
 before anything is sent; a setting is read back after it is programmed. Numbers use a dot for
 decimals whatever the locale, on the command line and in the output.
+)";
 
-Commands:
-  list                 every attached clock: serial number, manufacturer, product, firmware
-                       version, device path, and whether this user may open it (with the reason
-                       and the fix when not)
-  show                 the clock's configuration as the window shows it: output enables, drive
-                       strength, GPS reference, the six dividers, phase shift, BW, output 1
-                       frequency, F3, Fosc and output 2 frequency
-  status               GPS signal, PLL lock and signal-loss count from the next status report
-  set HZ               find the setting for output 1 = HZ (as Find does), program it (command 4,
-                       twice, as Update does) and read it back
-  program GPS N31 N2_HS N2_LS N1_HS NC1_LS NC2_LS
-                       program exactly these values, then read them back; a value outside its
-                       divider's limits is refused (see --clamp). Limits: GPS 1..10000000,
-                       N31 1..524288, N2_HS and N1_HS 4..11, N2_LS, NC1_LS and NC2_LS even,
-                       2..1048576
-  outputs              enable or disable the outputs (--out1, --out2), then read them back
-  identify 1|2|off     make the clock identify output 1 or 2, or stop identifying
-  drive 8mA|16mA|24mA|32mA
-                       set the output drive strength (8, 16, 24 or 32), then read it back
-  sleep                send the clock's sleep command
-  write-register REG VALUE
-                       write VALUE (0..255) into the clock's register REG (0..255)
-
-Options:
-  -s, --serial SERIAL  the clock to use; may be left out when exactly one clock is attached.
-                       Of several clocks with one serial number the first listed is used, as in
-                       the window, and a note says so
-      --json           print one JSON document on standard output instead of text (errors too:
-                       {"error": TEXT, "exitStatus": N})
-      --help           show this text and exit
-      --version        show the version and exit
-
-Options of status:
-      --timeout S      wait up to S seconds (default 2) for a status report
-      --watch          print a line with a UTC timestamp for every change of the status until
-                       interrupted (Ctrl-C); with --json, one array of timestamped objects
-
-Options of set:
-      --out2 HZ        output 2 frequency, one of the choices the window offers for output 1
-                       (output 1 x NC1_LS / NC2_LS for every even NC2_LS); default: equal to
-                       output 1. A value that is not a choice is refused with the nearest ones
-      --phase DEG      phase shift of output 2 in degrees, one of the window's phase choices
-                       (steps of 360 / NC1_LS); only when output 2 equals output 1. Default 0
-      --nearest        when HZ has no exact setting, program the nearest whole frequency
-                       (within 1% of HZ) that has one instead; the nearer side, the lower on a tie
-      --closest        when HZ has no exact setting, program the setting whose output 1 comes
-                       closest to HZ instead (its frequency is then not HZ exactly)
-      --dry-run        print the setting and send nothing
-      --wait-lock S    after programming, wait up to S seconds for PLL lock and a GPS signal
-
-Options of program:
-      --phase INDEX    phase step index, 0 up to min(NC1_LS, 256) - 1; default 0
-      --bw N           BW code 0..255; default: the window's rule for the serial (6 when its
-                       second character is 1, 3 or 5, otherwise 15)
-      --clamp          pull out-of-range values into range with the window's clamp rule and
-                       print every value changed, instead of refusing them
-      --wait-lock S    as for set
-
-Options of outputs:
-      --out1 on|off    output 1 enabled or not; default: as the clock has it now
-      --out2 on|off    output 2 enabled or not; default: as the clock has it now
-
+constexpr std::string_view kExitStatus = R"(
 Exit status:
   0   done
   2   usage error: bad argument, unknown option, value out of range or not among the choices,
@@ -84,26 +31,19 @@ Exit status:
       names the step
   7   the configuration read back differs from what was sent (the fields are listed)
   8   no PLL lock and GPS signal within --wait-lock
+)";
 
-JSON fields (named after the window's boxes):
-  list     {"clocks": [{"SerNo", "lblManuf", "lblProduct", "lblVersion", "path", "canOpen",
-           "openFailure", "fix"}]}; a string that cannot be read is null
-  show     {"SerNo", "lblManuf", "lblProduct", "lblVersion", "OUT1EN", "OUT2EN", "Enc1", "GPS",
-           "N31", "N2_HS", "N2_LS", "N1_HS", "NC1_LS", "NC2_LS", "PhaseBox" (degrees),
-           "PhaseIndex", "BW", "Out1Freq" (Hz), "F3lbl" (Hz), "Fosclbl" (GHz), "OUT2" (Hz)}
-  status   {"SerNo", "SignalLossCount", "LOS" (true: no GPS signal), "LOL" (true: no PLL lock)};
-           --watch: [{"time", "SignalLossCount", "LOS", "LOL"}, ...]
-  set      {"SerNo", "dryRun", "exact" (false: Out1Freq is not HZ), "GPS", "N31", "N2_HS", "N2_LS", "N1_HS", "NC1_LS", "NC2_LS",
-           "PhaseBox", "PhaseIndex", "BW", "Out1Freq", "OUT2", "F3lbl", "Fosclbl", "readBack",
-           "LOS", "LOL" (the last two with --wait-lock)}
-  program  as set, without "dryRun" and "exact", with "clamped": [{"box", "from", "to"}]
-  outputs  {"SerNo", "OUT1EN", "OUT2EN"}
-  identify {"SerNo", "identify": "output 1" | "output 2" | "off"}
-  drive    {"SerNo", "Enc1"}
-  sleep    {"SerNo", "sleep": true}
-  write-register
-           {"SerNo", "REG", "DATA"}
+constexpr std::string_view kJson = R"(
+JSON:
+  With --json each command prints one JSON object on one line. The clock's registers keep the
+  names the window shows (GPS, N31, N2_HS, N2_LS, N1_HS, NC1_LS, NC2_LS, BW); every other field
+  has a descriptive snake_case name. Counts, dividers and register values are whole numbers.
+  Frequencies (in Hz, exact, not the window's shortened F3 and Fosc readouts) and the phase are
+  numbers when a double holds them exactly, otherwise strings "NUMERATOR/DENOMINATOR" with the
+  exact value. A number that is not finite would be written as null.
+)";
 
+constexpr std::string_view kExamples = R"(
 Examples:
   tarnwell-ctl list
   tarnwell-ctl set 10000000 -s T5240342 --wait-lock 60
@@ -111,10 +51,87 @@ Examples:
   tarnwell-ctl set 9999991 --closest --dry-run
   tarnwell-ctl program 4687500 5 11 512 11 48 48 --bw 15
   tarnwell-ctl status --json
-  tarnwell-ctl status --watch
+  tarnwell-ctl status --watch --json | jq .
 
 Report bugs to the Tarnwell maintainers.
 )";
+
+// "  label  text", the text's lines starting at `column`; a label too long for that gets a line
+// of its own.
+void item(std::string& out, const std::string& label, std::string_view text, std::size_t column,
+          std::size_t gap) {
+    // Appended piece by piece: GCC 12 at -O3 warns falsely on a short literal added to a string.
+    std::string line = "  ";
+    line += label;
+    if (line.size() + gap > column) {
+        line += '\n';
+        line.append(column, ' ');
+    } else {
+        line.resize(column, ' ');
+    }
+    out += line;
+    for (const char c : text) {
+        out += c;
+        if (c == '\n')
+            out.append(column, ' ');
+    }
+    out += '\n';
+}
+
+std::string optionLabel(const OptionSpec& option) {
+    std::string label = option.names.starts_with("--") ? "    " : "";
+    for (const char c : option.names) {
+        label += c;
+        if (c == ',')
+            label += ' ';
+    }
+    if (!option.valueName.empty()) {
+        label += ' ';
+        label += option.valueName;
+    }
+    return label;
+}
+
+constexpr std::size_t kTextColumn = 23;
+constexpr std::size_t kJsonColumn = 11;
+
+std::string helpText() {
+    std::string out(kIntroduction);
+    out += "\nCommands:\n";
+    for (const CommandSpec& command : ctlCommands()) {
+        std::string label = command.name;
+        if (!command.arguments.empty()) {
+            label += ' ';
+            label += command.arguments;
+        }
+        item(out, label, command.help, kTextColumn, 2);
+    }
+    out += "\nOptions:\n";
+    for (const OptionSpec& option : ctlGeneralOptions())
+        item(out, optionLabel(option), option.help, kTextColumn, 2);
+    for (const CommandSpec& command : ctlCommands()) {
+        if (command.options.empty())
+            continue;
+        out += "\nOptions of ";
+        out += command.name;
+        out += ":\n";
+        for (const OptionSpec& option : command.options)
+            item(out, optionLabel(option), option.help, kTextColumn, 2);
+    }
+    out += kExitStatus;
+    out += kJson;
+    for (const CommandSpec& command : ctlCommands())
+        item(out, command.name, command.jsonFields, kJsonColumn, 1);
+    item(out, "error", R"({"error", "exit_status"}, with every command)", kJsonColumn, 1);
+    out += kExamples;
+    return out;
+}
+
+}  // namespace
+
+std::string_view ctlHelpText() {
+    static const std::string text = helpText();
+    return text;
 }
 
 }  // namespace tarnwell::ctl

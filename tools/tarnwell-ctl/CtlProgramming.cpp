@@ -8,6 +8,7 @@
 #include "SettingChoice.h"
 #include "planning/DividerLimits.h"
 #include "planning/DividerSearch.h"
+#include "planning/NearestSettings.h"
 #include "planning/Output2List.h"
 #include "planning/PhaseList.h"
 #include "planning/PllModel.h"
@@ -32,36 +33,43 @@ std::optional<PllSettingsBytes> encode(const PllSettings& v) {
 
 }  // namespace
 
+// The frequencies as exact fractions of the registers, not as the window's shortened readouts.
 void Run::addSetting(Json& document, const Setting& setting) const {
     const PllSettings& v = setting.values;
-    document.set("GPS", v.gps)
-        .set("N31", v.n31)
-        .set("N2_HS", v.n2hs)
-        .set("N2_LS", v.n2ls)
-        .set("N1_HS", v.n1hs)
-        .set("NC1_LS", v.nc1ls)
-        .set("NC2_LS", v.nc2ls)
-        .set("PhaseBox", setting.phaseText ? Json(*parseNumber(*setting.phaseText, kDot)) : Json())
-        .set("PhaseIndex", v.phaseIndex)
-        .set("BW", v.bw)
-        .set("Out1Freq", *parseNumber(setting.out1Text, kDot))
-        .set("OUT2", setting.out2Text ? Json(*parseNumber(*setting.out2Text, kDot)) : Json())
-        .set("F3lbl", f3Readout(pllValuesOf(v)))
-        .set("Fosclbl", foscReadoutGHz(pllValuesOf(v)));
+    const SettingEvaluation exact =
+        evaluateSetting({v.gps, v.n31, v.n2hs, v.n2ls, v.n1hs, v.nc1ls, v.nc2ls});
+    const auto frequency = [](const Fraction& f) {
+        return exactNumber(f.numerator, f.denominator);
+    };
+    document["GPS"] = v.gps;
+    document["N31"] = v.n31;
+    document["N2_HS"] = v.n2hs;
+    document["N2_LS"] = v.n2ls;
+    document["N1_HS"] = v.n1hs;
+    document["NC1_LS"] = v.nc1ls;
+    document["NC2_LS"] = v.nc2ls;
+    document["phase_degrees"] = decimalNumber(setting.phaseText);
+    document["phase_index"] = v.phaseIndex;
+    document["BW"] = v.bw;
+    document["out1_hz"] = frequency(exact.out1);
+    document["out2_hz"] = setting.out2Text ? frequency(exact.out2) : Json(nullptr);
+    document["f3_hz"] = frequency(exact.f3);
+    document["fosc_hz"] = frequency(exact.fosc);
 }
 
 void Run::printSetting(const Setting& setting) const {
     const PllSettings& v = setting.values;
     out_ << "GPS=" << v.gps << " N31=" << v.n31 << " N2_HS=" << v.n2hs << " N2_LS=" << v.n2ls
          << " N1_HS=" << v.n1hs << " NC1_LS=" << v.nc1ls << " NC2_LS=" << v.nc2ls
-         << " phase=" << setting.phaseText.value_or("-") << " (step " << int{v.phaseIndex}
-         << ") BW=" << int{v.bw} << '\n'
+         << " phase=" << setting.phaseText << " (step " << int{v.phaseIndex} << ") BW=" << int{v.bw}
+         << '\n'
          << "output 1 " << setting.out1Text << " Hz, output 2 " << setting.out2Text.value_or("-")
          << " Hz, F3 " << formatNumber(f3Readout(pllValuesOf(v)), kDot) << " Hz, Fosc "
          << formatNumber(foscReadoutGHz(pllValuesOf(v)), kDot) << " GHz\n";
 }
 
-// Command 4, twice, as Update sends it.
+// Command 4, twice, as the window's Update sends it. Update reads its boxes again for the second
+// copy; here nothing can change between the two, so both copies are the same report.
 int Run::sendSetting(const Setting& setting) {
     for (int pass = 1; pass <= kProgrammingPasses; ++pass) {
         const std::string step = "sending the setting (copy " + std::to_string(pass) + " of " +
@@ -76,8 +84,7 @@ int Run::sendSetting(const Setting& setting) {
     return kExitDone;
 }
 
-int Run::programAndCheck(const Setting& setting, Json document,
-                         std::optional<std::chrono::milliseconds> waitLock) {
+int Run::programAndCheck(const Setting& setting, Json document) {
     if (const int status = sendSetting(setting))
         return status;
     std::optional<DeviceConfiguration> readBack;
@@ -104,13 +111,14 @@ int Run::programAndCheck(const Setting& setting, Json document,
     if (!differences.empty())
         return fail(kExitReadbackDiffers,
                     "the clock reads back other values: " + joined(differences, "; "));
-    document.set("readBack", true);
+    document["read_back"] = true;
 
+    const std::optional<std::chrono::milliseconds> waitLock = args_.duration("--wait-lock");
     if (waitLock) {
         InputStatus last;
         if (const int status = waitForStatus(*waitLock, true, last))
             return status;
-        document = statusJson(std::move(document), last);
+        addStatusJson(document, last);
     }
     if (args_.json) {
         emit(document);
@@ -142,13 +150,6 @@ int Run::set() {
         if (!phaseWanted)
             return fail(kExitUsage, "--phase needs degrees, not " + quoted(*text));
     }
-    std::optional<std::chrono::milliseconds> waitLock;
-    if (const auto text = args_.value("--wait-lock")) {
-        waitLock = seconds(*text);
-        if (!waitLock)
-            return fail(kExitUsage, "--wait-lock needs seconds, not " + quoted(*text));
-    }
-
     if (args_.has("--nearest") && args_.has("--closest"))
         return fail(kExitUsage, "--nearest and --closest exclude each other");
     const InexactChoice inexact = args_.has("--nearest")   ? InexactChoice::NearestExact
@@ -201,8 +202,7 @@ int Run::set() {
         }
         phaseIndex = static_cast<std::size_t>(found - phases.begin());
     }
-    if (!phases.empty())
-        setting.phaseText = phases[phaseIndex];
+    setting.phaseText = phases[phaseIndex];
 
     if (const int status = resolveSerial())
         return status;
@@ -221,10 +221,9 @@ int Run::set() {
         return fail(kExitUsage, "the setting cannot be encoded");
     setting.bytes = *bytes;
 
-    Json document = Json::object();
-    document.set("SerNo", utf8FromLatin1(serial_))
-        .set("dryRun", args_.has("--dry-run"))
-        .set("exact", chosen->exact);
+    Json document = {{"serial", utf8FromLatin1(serial_)},
+                     {"dry_run", args_.has("--dry-run")},
+                     {"exact", chosen->exact}};
     addSetting(document, setting);
     if (args_.has("--dry-run")) {
         if (args_.json) {
@@ -237,7 +236,7 @@ int Run::set() {
     }
     if (const int status = openClock())
         return status;
-    return programAndCheck(setting, std::move(document), waitLock);
+    return programAndCheck(setting, std::move(document));
 }
 
 int Run::program() {
@@ -275,10 +274,8 @@ int Run::program() {
         }
         values[i] = after;
         changes.push_back(std::string(limit.name) + " " + from + " -> " + to);
-        clamped.push(Json::object()
-                         .set("box", std::string(limit.name))
-                         .set("from", given[i])
-                         .set("to", after));
+        clamped.push_back(
+            {{"register", std::string(limit.name)}, {"from", given[i]}, {"to", after}});
     }
 
     Setting setting;
@@ -302,13 +299,7 @@ int Run::program() {
         }
         v.phaseIndex = static_cast<std::uint8_t>(*index);
     }
-    setting.phaseText = phases.empty() ? std::nullopt : std::optional(phases[v.phaseIndex]);
-    std::optional<std::chrono::milliseconds> waitLock;
-    if (const auto text = args_.value("--wait-lock")) {
-        waitLock = seconds(*text);
-        if (!waitLock)
-            return fail(kExitUsage, "--wait-lock needs seconds, not " + quoted(*text));
-    }
+    setting.phaseText = phases[v.phaseIndex];
     std::optional<double> bw;
     if (const auto text = args_.value("--bw")) {
         bw = number(*text);
@@ -331,11 +322,10 @@ int Run::program() {
 
     for (const std::string& change : changes)
         note("clamped " + change);
-    Json document = Json::object();
-    document.set("SerNo", utf8FromLatin1(serial_));
+    Json document = {{"serial", utf8FromLatin1(serial_)}};
     addSetting(document, setting);
-    document.set("clamped", std::move(clamped));
-    return programAndCheck(setting, std::move(document), waitLock);
+    document["clamped"] = std::move(clamped);
+    return programAndCheck(setting, std::move(document));
 }
 
 }  // namespace tarnwell::ctl

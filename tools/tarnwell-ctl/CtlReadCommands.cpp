@@ -34,16 +34,15 @@ int Run::list() {
         const std::optional<std::string> firmware =
             manufacturer ? std::optional(firmwareText(clock.info.releaseNumber)) : std::nullopt;
         if (args_.json) {
-            Json entry = Json::object();
-            entry.set("SerNo", jsonOrNull(serial))
-                .set("lblManuf", jsonOrNull(manufacturer))
-                .set("lblProduct", jsonOrNull(product))
-                .set("lblVersion", jsonOrNull(firmware))
-                .set("path", clock.info.path)
-                .set("canOpen", canOpen)
-                .set("openFailure", canOpen ? Json() : Json(failureText(*clock.openFailure)))
-                .set("fix", canOpen ? Json() : Json(fixText(*clock.openFailure)));
-            array.push(std::move(entry));
+            array.push_back(
+                {{"serial", jsonOrNull(serial)},
+                 {"manufacturer", jsonOrNull(manufacturer)},
+                 {"product", jsonOrNull(product)},
+                 {"firmware", jsonOrNull(firmware)},
+                 {"path", clock.info.path},
+                 {"can_open", canOpen},
+                 {"open_failure", canOpen ? Json(nullptr) : Json(failureText(*clock.openFailure))},
+                 {"fix", canOpen ? Json(nullptr) : Json(fixText(*clock.openFailure))}});
             continue;
         }
         out_ << serial.value_or("(serial unreadable)") << '\n';
@@ -60,7 +59,7 @@ int Run::list() {
                  << "; fix: " << fixText(*clock.openFailure) << '\n';
     }
     if (args_.json)
-        emit(Json::object().set("clocks", std::move(array)));
+        emit(Json{{"clocks", std::move(array)}});
     else if (clocks.empty())
         out_ << "no clock attached\n";
     return kExitDone;
@@ -79,9 +78,7 @@ int Run::show() {
     const std::string out1Text = formatNumber(output1Frequency(pllValuesOf(pll)), kDot);
     const std::vector<std::string> phases = phaseEntries(formatNumber(pll.nc1ls, kDot), kDot);
     const std::size_t phaseIndex = pll.phaseIndex < phases.size() ? pll.phaseIndex : 0;
-    std::optional<std::string> phaseText;
-    if (!phases.empty())
-        phaseText = phases[phaseIndex];
+    const std::string phaseText = phases[phaseIndex];
     // The output-2 list's selection rewrites NC2_LS to the even divider of the entry shown.
     std::optional<std::string> out2Text;
     double nc2Shown = pll.nc2ls;
@@ -100,14 +97,13 @@ int Run::show() {
     const std::string drive(kDriveTexts[static_cast<std::size_t>(configuration->driveIndex)]);
 
     if (args_.json) {
-        Json document = Json::object();
-        document.set("SerNo", utf8FromLatin1(serial_))
-            .set("lblManuf", jsonOrNull(manufacturer))
-            .set("lblProduct", jsonOrNull(shown(identity.product)))
-            .set("lblVersion", jsonOrNull(firmware))
-            .set("OUT1EN", configuration->output1Enabled)
-            .set("OUT2EN", configuration->output2Enabled)
-            .set("Enc1", drive);
+        Json document = {{"serial", utf8FromLatin1(serial_)},
+                         {"manufacturer", jsonOrNull(manufacturer)},
+                         {"product", jsonOrNull(shown(identity.product))},
+                         {"firmware", jsonOrNull(firmware)},
+                         {"out1_enabled", configuration->output1Enabled},
+                         {"out2_enabled", configuration->output2Enabled},
+                         {"drive_strength", drive}};
         Setting asShown{pll, {}, out1Text, out2Text, phaseText};
         asShown.values.nc2ls = static_cast<std::uint32_t>(nc2Shown);
         addSetting(document, asShown);
@@ -129,8 +125,7 @@ int Run::show() {
          << "N1_HS             " << pll.n1hs << '\n'
          << "NC1_LS            " << pll.nc1ls << '\n'
          << "NC2_LS            " << formatNumber(nc2Shown, kDot) << '\n'
-         << "Phase shift       " << phaseText.value_or("-") << " degrees (step "
-         << int{pll.phaseIndex} << ")\n"
+         << "Phase shift       " << phaseText << " degrees (step " << int{pll.phaseIndex} << ")\n"
          << "BW                " << int{pll.bw} << '\n'
          << "Output 1          " << out1Text << " Hz\n"
          << "F3                " << formatNumber(f3, kDot) << " Hz\n"
@@ -169,58 +164,50 @@ int Run::waitForStatus(std::chrono::milliseconds limit, bool needLock, InputStat
 }
 
 int Run::status() {
-    std::chrono::milliseconds timeout = kDefaultStatusTimeout;
-    if (const auto text = args_.value("--timeout")) {
-        const auto limit = seconds(*text);
-        if (!limit)
-            return fail(kExitUsage, "--timeout needs seconds, not " + quoted(*text));
-        timeout = *limit;
-    }
+    const std::chrono::milliseconds timeout =
+        args_.duration("--timeout").value_or(kDefaultStatusTimeout);
     if (const int status = openClock())
         return status;
     InputStatus last;
     if (const int status = waitForStatus(timeout, false, last))
         return status;
+    const auto statusJson = [this](const InputStatus& status) {
+        Json object = {{"serial", utf8FromLatin1(serial_)}};
+        addStatusJson(object, status);
+        return object;
+    };
     if (!args_.has("--watch")) {
         if (args_.json)
-            emit(statusJson(Json::object().set("SerNo", utf8FromLatin1(serial_)), last));
+            emit(statusJson(last));
         else
             out_ << utf8FromLatin1(serial_) << ": " << statusLine(last) << '\n';
         return kExitDone;
     }
 
-    // Streamed as it happens: one array, closed when the watch ends.
-    auto show = [this, first = true](const InputStatus& status) mutable {
+    // A line for each change, written out as it happens: a reader sees it at once, and an
+    // interrupted watch leaves only whole lines behind (with --json, JSON Lines).
+    const auto show = [this, &statusJson](const InputStatus& status) {
         const std::string when = timestamp(time_.wallClock());
         if (args_.json) {
-            out_ << (first ? "[" : ",\n")
-                 << statusJson(Json::object().set("time", when), status).text();
+            Json line = {{"time", when}};
+            line.update(statusJson(status));
+            emit(line);
         } else {
-            out_ << when << "  " << statusLine(status) << '\n';
+            out_ << when << "  " << statusLine(status) << std::endl;
         }
-        out_.flush();
-        first = false;
-    };
-    const auto endWatch = [this](int status) {
-        if (args_.json)
-            out_ << "]\n";
-        return status;
     };
     show(last);
     while (!time_.interrupted()) {
         time_.sleep(kStatusPoll);
         const StatusRead read = readNewestStatus(*clock_.device);
-        if (read.read == InputReadStatus::Error) {
-            endWatch(0);
-            err_ << "tarnwell-ctl: reading the clock's status failed\n";
-            return kExitDeviceError;
-        }
+        if (read.read == InputReadStatus::Error)
+            return fail(kExitDeviceError, "reading the clock's status failed");
         if (read.status && !(*read.status == last)) {
             last = *read.status;
             show(last);
         }
     }
-    return endWatch(kExitDone);
+    return kExitDone;
 }
 
 }  // namespace tarnwell::ctl

@@ -9,7 +9,7 @@
 
 #include "CtlArguments.h"
 #include "CtlCommand.h"
-#include "Json.h"
+#include "ToolJson.h"
 #include "device/ClockExchange.h"
 #include "device/InputReport.h"
 #include "planning/PllSettings.h"
@@ -23,9 +23,14 @@ struct Setting {
     PllSettings values;
     PllSettingsBytes bytes{};
     std::string out1Text;
-    std::optional<std::string> out2Text;
-    std::optional<std::string> phaseText;
+    std::optional<std::string> out2Text;  // nothing when the window's output-2 list is empty
+    std::string phaseText;
 };
+
+// A failure as the program reports it: the message on `err` (with `hint` after it), and with
+// --json also the object {"error", "exit_status"} on `out`. Returns the status.
+int reportFailure(std::ostream& out, std::ostream& err, bool json, int status,
+                  const std::string& message, std::string_view hint = {});
 
 class Run {
 public:
@@ -33,19 +38,10 @@ public:
         std::ostream& err)
         : args_(args), backend_(backend), time_(time), out_(out), err_(err) {}
 
-    int execute();
+    // Runs the parsed command through its entry in the command table.
+    int execute() { return (this->*args_.command->execute)(); }
 
-private:
-    int fail(int status, const std::string& message) {
-        err_ << "tarnwell-ctl: " << message << '\n';
-        if (args_.json)
-            out_ << Json::object().set("error", message).set("exitStatus", status).text() << '\n';
-        return status;
-    }
-    void note(const std::string& message) { err_ << "tarnwell-ctl: " << message << '\n'; }
-    void emit(const Json& document) { out_ << document.text() << '\n'; }
-    RequestPause pause() const { return time_.sleep; }
-
+    // The commands, as the table names them.
     int list();
     int show();
     int status();
@@ -57,6 +53,15 @@ private:
     int sleep();
     int writeRegister();
 
+private:
+    int fail(int status, const std::string& message) {
+        return reportFailure(out_, err_, args_.json, status, message);
+    }
+    void note(const std::string& message) { err_ << "tarnwell-ctl: " << message << '\n'; }
+    // One JSON object on a line of its own, written out at once.
+    void emit(const Json& document) { out_ << jsonText(document) << std::endl; }
+    RequestPause pause() const { return time_.sleep; }
+
     // The serial of the clock to use, by the -s rules; an exit status when there is none.
     int resolveSerial();
     // Resolves and opens the clock into device_.
@@ -65,8 +70,7 @@ private:
     int send(const ReportBuilder& build, const std::string& step);
     int sendSetting(const Setting& setting);
     int waitForStatus(std::chrono::milliseconds limit, bool needLock, InputStatus& last);
-    int programAndCheck(const Setting& setting, Json document,
-                        std::optional<std::chrono::milliseconds> waitLock);
+    int programAndCheck(const Setting& setting, Json document);
     void addSetting(Json& document, const Setting& setting) const;
     void printSetting(const Setting& setting) const;
 

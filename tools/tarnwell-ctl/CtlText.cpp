@@ -29,7 +29,7 @@ std::optional<std::string> shown(const std::optional<std::string>& latin1) {
 }
 
 Json jsonOrNull(const std::optional<std::string>& text) {
-    return text ? Json(*text) : Json();
+    return text ? Json(*text) : Json(nullptr);
 }
 
 std::string firmwareText(std::uint16_t release) {
@@ -132,11 +132,10 @@ std::string statusLine(const InputStatus& status) {
            (status.noPllLock ? "none" : "ok");
 }
 
-Json statusJson(Json object, const InputStatus& status) {
-    object.set("SignalLossCount", status.signalLossCount)
-        .set("LOS", status.noGpsSignal)
-        .set("LOL", status.noPllLock);
-    return object;
+void addStatusJson(Json& object, const InputStatus& status) {
+    object["signal_losses"] = status.signalLossCount;
+    object["gps_signal"] = !status.noGpsSignal;
+    object["pll_locked"] = !status.noPllLock;
 }
 
 }  // namespace tarnwell::ctl

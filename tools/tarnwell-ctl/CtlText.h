@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "Json.h"
+#include "ToolJson.h"
 #include "common/NumberText.h"
 #include "device/HidBackend.h"
 #include "device/InputReport.h"
@@ -45,6 +45,7 @@ std::vector<std::string> nearest(const std::vector<std::string>& texts, double w
 // UTC, ISO 8601, to the millisecond.
 std::string timestamp(std::chrono::system_clock::time_point when);
 std::string statusLine(const InputStatus& status);
-Json statusJson(Json object, const InputStatus& status);
+// Adds the status's fields to `object`.
+void addStatusJson(Json& object, const InputStatus& status);
 
 }  // namespace tarnwell::ctl

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "PlanCommand.h"
+#include "ToolJson.h"
 #include "common/NumberText.h"
 #include "planning/NearestSettings.h"
 
@@ -40,30 +41,35 @@ std::string out1Decimal(const ClosestSetting& s) {
     return exactDecimal(s.out1.numerator, s.out1.denominator, decimalsFor(s.errorHz));
 }
 
-std::string jsonPlan(const DividerPlan& p) {
-    return "{\"pass\":\"" + std::string(p.pass == SearchPass::Preferred ? "preferred" : "wide") +
-           "\",\"GPS\":" + std::to_string(p.reference) + ",\"N31\":" + std::to_string(p.n31) +
-           ",\"N2_HS\":" + std::to_string(p.n2hs) + ",\"N2_LS\":" + std::to_string(p.n2ls) +
-           ",\"N1_HS\":" + std::to_string(p.n1hs) + ",\"NC1_LS\":" + std::to_string(p.nc) +
-           ",\"NC2_LS\":" + std::to_string(p.nc) + "}";
+Json jsonPlan(const DividerPlan& p) {
+    return {{"pass", p.pass == SearchPass::Preferred ? "preferred" : "wide"},
+            {"GPS", p.reference},
+            {"N31", p.n31},
+            {"N2_HS", p.n2hs},
+            {"N2_LS", p.n2ls},
+            {"N1_HS", p.n1hs},
+            {"NC1_LS", p.nc},
+            {"NC2_LS", p.nc}};
 }
 
-std::string jsonNeighbour(const std::optional<ExactNeighbour>& n) {
+// Whole frequencies and their distances are exact; a ratio is a decimal text, as it is rounded.
+Json jsonNeighbour(const std::optional<ExactNeighbour>& n) {
     if (!n)
-        return "null";
-    return "{\"hz\":" + formatNumber(n->frequency) + ",\"diff_hz\":" + number(n->distanceHz, 17) +
-           ",\"diff_ppm\":" + number(n->distancePpm, 6) + ",\"setting\":" + jsonPlan(n->plan) + "}";
+        return nullptr;
+    return {{"hz", n->frequency},
+            {"diff_hz", n->distanceHz},
+            {"diff_ppm", number(n->distancePpm)},
+            {"setting", jsonPlan(n->plan)}};
 }
 
-std::string jsonString(std::string_view text) {
-    std::string s = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\')
-            s += '\\';
-        if (static_cast<unsigned char>(c) >= 0x20)
-            s += c;
-    }
-    return s + "\"";
+Json jsonClosest(const std::optional<ClosestSetting>& s) {
+    if (!s)
+        return nullptr;
+    return {{"setting", jsonPlan(s->plan)},
+            {"out1_hz", exactNumber(s->out1.numerator, s->out1.denominator)},
+            {"out1_decimal", out1Decimal(*s)},
+            {"error_hz", number(s->errorHz, 3)},
+            {"error_ppb", number(s->errorPpb, 3)}};
 }
 
 }  // namespace
@@ -117,35 +123,24 @@ std::string nearestText(std::string_view text, double hz, int bandwidth) {
 
 std::string nearestJson(std::span<const std::string_view> texts, std::span<const double> hz,
                         int bandwidth) {
-    std::string out = "{\"bandwidth\":" + std::to_string(bandwidth) +
-                      ",\"reach_fraction\":" + number(kNearestExactReach) + ",\"frequencies\":[";
+    Json frequencies = Json::array();
     for (std::size_t i = 0; i < texts.size(); ++i) {
-        if (i > 0)
-            out += ",";
         const SearchResult exact = findDividers(hz[i]);
-        out += "\n{\"input\":" + jsonString(texts[i]) + ",\"hz\":" + number(hz[i], 17) +
-               ",\"exact\":" + (exact.plan ? jsonPlan(*exact.plan) : "null");
+        Json answer = {{"input", texts[i]},
+                       {"hz", hz[i]},
+                       {"exact_setting", exact.plan ? jsonPlan(*exact.plan) : Json(nullptr)}};
         if (!exact.plan) {
             const NearestExact near = findNearestExact(hz[i]);
-            out += ",\"nearest_below\":" + jsonNeighbour(near.below) +
-                   ",\"nearest_above\":" + jsonNeighbour(near.above);
-            const ClosestResult c = findClosestSetting(hz[i]);
-            out += ",\"closest\":";
-            if (c.setting) {
-                const ClosestSetting& s = *c.setting;
-                out += "{\"setting\":" + jsonPlan(s.plan) +
-                       ",\"out1_numerator\":" + std::to_string(s.out1.numerator) +
-                       ",\"out1_denominator\":" + std::to_string(s.out1.denominator) +
-                       ",\"out1_hz\":\"" + out1Decimal(s) +
-                       "\",\"error_hz\":" + number(s.errorHz, 17) +
-                       ",\"error_ppb\":" + number(s.errorPpb, 17) + "}";
-            } else {
-                out += "null";
-            }
+            answer["nearest_below"] = jsonNeighbour(near.below);
+            answer["nearest_above"] = jsonNeighbour(near.above);
+            answer["closest"] = jsonClosest(findClosestSetting(hz[i]).setting);
         }
-        out += "}";
+        frequencies.push_back(std::move(answer));
     }
-    return out + "\n]}\n";
+    const Json document = {{"BW", bandwidth},
+                           {"reach_percent", kNearestExactReach * 100},
+                           {"frequencies", std::move(frequencies)}};
+    return jsonText(document) + '\n';
 }
 
 namespace {

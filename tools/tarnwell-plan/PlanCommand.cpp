@@ -55,7 +55,16 @@ Options:
   --serial SERIAL  the clock's serial number; its second character chooses BW
   --nearest        for frequencies without an exact setting, the nearest exact frequencies and
                    the closest setting
-  --json           the --nearest answers for all frequencies as one JSON document
+  --json           the --nearest answers for all frequencies as one JSON object on one line:
+                   {"BW", "reach_percent", "frequencies": [{"input", "hz", "exact_setting",
+                   "nearest_below", "nearest_above", "closest"}]}, a setting as {"pass", "GPS",
+                   "N31", "N2_HS", "N2_LS", "N1_HS", "NC1_LS", "NC2_LS"}, a neighbour as {"hz",
+                   "diff_hz", "diff_ppm", "setting"}, the closest as {"setting", "out1_hz",
+                   "out1_decimal", "error_hz", "error_ppb"}; null for none. Frequencies and
+                   differences in Hz are numbers; out1_hz is a number when a double holds it
+                   exactly, otherwise the string "NUMERATOR/DENOMINATOR" of its exact value;
+                   out1_decimal (cut), diff_ppm, error_hz and error_ppb (rounded) are strings;
+                   a number that is not finite would be written as null
   --dividers GPS N31 N2_HS N2_LS N1_HS NC1_LS NC2_LS
                    evaluate a setting: output 1 and 2, F3 and Fosc as exact fractions, the divider
                    limits it breaks (LIMITS), the windows and rules of each pass it breaks
