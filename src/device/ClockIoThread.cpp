@@ -5,11 +5,6 @@
 
 namespace tarnwell {
 
-namespace {
-// Far longer than closing a device takes when nothing holds it up.
-constexpr std::chrono::milliseconds kCloseWait{50};
-}  // namespace
-
 bool PendingCall::done() const {
     const std::lock_guard lock(mutex_);
     return done_;
@@ -51,7 +46,6 @@ struct ClockIoThread::Queue {
     std::deque<Job> jobs;
     bool stopping = false;
     bool busy = false;
-    bool ended = false;
     std::unique_ptr<HidDevice> device;
     std::thread thread;
 
@@ -66,17 +60,16 @@ struct ClockIoThread::Queue {
             busy = true;
             lock.unlock();
             job.call(*device);
-            job.pending->finish();
             lock.lock();
+            // Idle before the caller hears of it: a caller that then closes the device must find
+            // the thread free to close it at once.
             busy = false;
+            job.pending->finish();
         }
         // Closed here, after the last call returned, whether or not the owner is still there.
         std::unique_ptr<HidDevice> closing = std::move(device);
         lock.unlock();
         closing.reset();
-        lock.lock();
-        ended = true;
-        changed.notify_all();
     }
 };
 
@@ -91,13 +84,10 @@ ClockIoThread::~ClockIoThread() {
     queue_->stopping = true;
     queue_->jobs.clear();
     queue_->changed.notify_all();
-    // A thread in a call cannot be interrupted. One that is not closes the device and ends at
-    // once, unless the close itself waits in the kernel (Linux makes it wait while any hidraw
-    // request is stuck): it is waited for only briefly.
-    const bool ended = !queue_->busy &&
-                       queue_->changed.wait_for(lock, kCloseWait, [this] { return queue_->ended; });
+    // A thread in a call cannot be interrupted; one that is not closes the device and ends at once.
+    const bool wait = !queue_->busy && !closeInBackground_;
     lock.unlock();
-    if (ended)
+    if (wait)
         queue_->thread.join();
     else
         queue_->thread.detach();

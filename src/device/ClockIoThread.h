@@ -46,10 +46,13 @@ public:
     ClockIoThread& operator=(const ClockIoThread&) = delete;
 
     std::shared_ptr<PendingCall> post(std::function<void(HidDevice&)> call);
+    // The destructor leaves closing the device to the thread instead of waiting for it.
+    void closeInBackground() { closeInBackground_ = true; }
 
 private:
     struct Queue;
     std::shared_ptr<Queue> queue_;
+    bool closeInBackground_ = false;
 };
 
 }  // namespace tarnwell

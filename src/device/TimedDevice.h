@@ -38,6 +38,8 @@ public:
     // That request's call, which may still be running: on Linux, opening or closing any hidraw
     // device waits until it returns.
     std::shared_ptr<const PendingCall> unansweredCall() const { return unansweredCall_; }
+    // Destroying this leaves closing the device to its thread, which may wait in the kernel.
+    void closeInBackground() { io_.closeInBackground(); }
 
 private:
     // The call's result, or `failed` when the clock did not answer it or an earlier one.

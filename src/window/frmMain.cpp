@@ -75,7 +75,9 @@ frmMain::frmMain(HidBackend& backend, DeviceWait waitForDevice, WarningBox showW
 }
 
 // Out of line so that the unique_ptr to the device is destroyed where TimedDevice is complete.
-frmMain::~frmMain() = default;
+frmMain::~frmMain() {
+    closeDevice();
+}
 
 void frmMain::createControls() {
     Frame1 = named<QGroupBox>("Frame1", "Device details", this);

@@ -178,6 +178,9 @@ private:
     // the handlers discard the result on purpose, in plain sight.
     [[nodiscard]] bool sendCommand(const ReportBuilder& build);
     void dropDevice();
+    // Linux makes closing any hidraw device wait while a request is stuck: the device is then
+    // closed on its own thread.
+    void closeDevice();
     // A clock that left a request unanswered is dropped, to be found again like a replugged one.
     // True when it was.
     bool dropUnansweredClock();

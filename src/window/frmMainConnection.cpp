@@ -289,11 +289,17 @@ void frmMain::dropDevice() {
     std::erase_if(stuckCalls_, [](const auto& call) { return call->done(); });
     if (device_ && device_->unansweredCall() && !device_->unansweredCall()->done())
         stuckCalls_.push_back(device_->unansweredCall());
-    device_.reset();
+    closeDevice();
     Timer->setInterval(timing::kIntervalAfterDrop);
     ConfigLoaded = false;
     // Whatever is attached now is what the next tick must find.
     rescanDue_ = true;
+}
+
+void frmMain::closeDevice() {
+    if (device_ && requestStuck())
+        device_->closeInBackground();
+    device_.reset();
 }
 
 bool frmMain::dropUnansweredClock() {

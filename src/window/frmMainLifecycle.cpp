@@ -45,7 +45,7 @@ void frmMain::Form_Unload() {
     // Closes both handles, and only if they are open; a handler still running finds the gate shut.
     // A handler waiting for the clock gives up at once and drops the clock on its way out.
     if (!waitingForClock_)
-        device_.reset();
+        closeDevice();
     DeviceOpen = false;
     ConfigLoaded = false;
 }
