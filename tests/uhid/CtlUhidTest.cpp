@@ -131,7 +131,8 @@ TEST(CtlOnUhid, ShowAndSetGiveUpOnAStalledClockWithStatus6) {
         std::cout << "uhid-stall: tarnwell-ctl " << command << " gave up after " << took.count()
                   << " ms" << std::endl;
         EXPECT_EQ(ran.status, 6) << command;
-        EXPECT_LT(took, 2500ms) << command;
+        // Within its 1 s limit per request, plus starting the program under emulation.
+        EXPECT_LT(took, 4s) << command;
     }
     ASSERT_TRUE(rig.request("resume UHID-C2").ok);
 }
