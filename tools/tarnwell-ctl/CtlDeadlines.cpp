@@ -15,9 +15,7 @@ using namespace std::chrono_literals;
 
 // A healthy clock answers within milliseconds; the kernel itself gives up after 5 s.
 constexpr auto kRequestLimit = 1s;
-// Most answers come within this, waited for without polling.
-constexpr auto kAnsweredInPlace = 20ms;
-constexpr auto kAnswerPoll = 10ms;
+constexpr auto kAnswerPoll = 50ms;
 
 const char* requestText(ClockRequest request) {
     switch (request) {
@@ -57,9 +55,9 @@ void Run::answerInTime() {
         std::move(clock_.device), [this](ClockRequest, PendingCall& call) {
             requestLimit_ = stepLimit(kRequestLimit);
             const auto giveUp = time_.now() + requestLimit_;
-            if (call.waitFor(kAnsweredInPlace))
-                return true;
-            while (!call.done()) {
+            // The answer is waited for in real time; the limit is kept in the program's time,
+            // which tests move.
+            while (!call.waitFor(kAnswerPoll)) {
                 if (time_.now() >= giveUp)
                     return false;
                 time_.sleep(kAnswerPoll);
