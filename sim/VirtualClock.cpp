@@ -1,6 +1,7 @@
 #include "sim/VirtualClock.h"
 
 #include <algorithm>
+#include <thread>
 #include <utility>
 
 namespace tarnwell {
@@ -34,8 +35,51 @@ void VirtualClock::plugIn() {
     path_ = virtualPath(id_, plugGeneration_);
 }
 
+void VirtualClock::stall(std::optional<std::chrono::milliseconds> delay) {
+    const std::lock_guard lock(stallMutex_);
+    stalled_ = true;
+    stallDelay_ = delay;
+}
+
+void VirtualClock::releaseStall() {
+    std::unique_lock lock(stallMutex_);
+    stalled_ = false;
+    stallChanged_.notify_all();
+    stallChanged_.wait(lock, [this] { return heldRequests_ == 0; });
+}
+
+bool VirtualClock::stalled() const {
+    const std::lock_guard lock(stallMutex_);
+    return stalled_;
+}
+
+std::size_t VirtualClock::heldRequests() const {
+    const std::lock_guard lock(stallMutex_);
+    return heldRequests_;
+}
+
+VirtualClock::Answering::Answering(VirtualClock& clock) : clock_(clock) {
+    std::unique_lock lock(clock_.stallMutex_);
+    if (!clock_.stalled_)
+        return;
+    held_ = true;
+    ++clock_.heldRequests_;
+    if (const auto delay = clock_.stallDelay_)
+        clock_.stallChanged_.wait_for(lock, *delay, [this] { return !clock_.stalled_; });
+    else
+        clock_.stallChanged_.wait(lock, [this] { return !clock_.stalled_; });
+}
+
+VirtualClock::Answering::~Answering() {
+    if (!held_)
+        return;
+    const std::lock_guard lock(clock_.stallMutex_);
+    --clock_.heldRequests_;
+    clock_.stallChanged_.notify_all();
+}
+
 void VirtualClock::queueInputReport() {
-    if (!pluggedIn_) {
+    if (!pluggedIn_ || stalled()) {
         return;
     }
     const std::vector<std::uint8_t> report = model_.inputReport();

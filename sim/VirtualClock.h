@@ -1,9 +1,12 @@
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -79,6 +82,16 @@ public:
     // The next configuration read returns only this many bytes (report-ID byte included).
     void shortenNextConfigurationReport(std::size_t length) { shortReportLength_ = length; }
 
+    // Like firmware that hangs: feature requests wait before they are answered, each for this
+    // delay or, with nothing, until releaseStall(), and no input reports arrive meanwhile. The
+    // requests wait on the caller's thread; everything else about the clock works as ever.
+    void stall(std::optional<std::chrono::milliseconds> delay = std::nullopt);
+    // Ends the stall; returns once the requests it held have been answered.
+    void releaseStall();
+    bool stalled() const;
+    // Feature requests waiting for the stall to end.
+    std::size_t heldRequests() const;
+
     // Handles opened on this clock and not yet destroyed, dead ones included.
     std::size_t openHandleCount() const;
 
@@ -91,6 +104,20 @@ private:
     };
 
     bool takeFault(VirtualFault fault) { return pendingFaults_.erase(fault) > 0; }
+
+    // Held while a feature request is answered: it waits out a stall first, and releaseStall()
+    // waits for it to end.
+    class Answering {
+    public:
+        explicit Answering(VirtualClock& clock);
+        ~Answering();
+        Answering(const Answering&) = delete;
+        Answering& operator=(const Answering&) = delete;
+
+    private:
+        VirtualClock& clock_;
+        bool held_ = false;
+    };
     std::shared_ptr<InputQueue> attachInputQueue();
 
     VirtualClockDescription description_;
@@ -104,6 +131,12 @@ private:
     std::optional<std::size_t> shortReportLength_;
     std::optional<OpenFailure> openRefusal_;
     std::vector<std::weak_ptr<InputQueue>> inputQueues_;
+
+    mutable std::mutex stallMutex_;
+    std::condition_variable stallChanged_;
+    bool stalled_ = false;
+    std::optional<std::chrono::milliseconds> stallDelay_;
+    std::size_t heldRequests_ = 0;
 };
 
 }  // namespace tarnwell

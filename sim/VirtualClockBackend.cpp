@@ -20,6 +20,10 @@ public:
     std::size_t inputReportLength() const override { return inputReportLength_; }
 
     [[nodiscard]] bool sendFeatureReport(std::span<const std::uint8_t> report) override {
+        const auto held = clock_.lock();
+        if (!held)
+            return false;
+        const VirtualClock::Answering answering(*held);
         const auto clock = liveClock(VirtualFault::SendFeature);
         // Like a device that stalls a transfer of the wrong size or for a report ID it lacks.
         if (!clock || report.size() != featureReportLength_ || report[0] != 0) {
@@ -30,6 +34,10 @@ public:
     }
 
     [[nodiscard]] std::optional<std::size_t> getFeatureReport(std::span<std::uint8_t> buffer) override {
+        const auto held = clock_.lock();
+        if (!held)
+            return std::nullopt;
+        const VirtualClock::Answering answering(*held);
         const auto clock = liveClock(VirtualFault::GetFeature);
         if (!clock || buffer.size() < featureReportLength_ || buffer[0] != 0) {
             return std::nullopt;
@@ -46,6 +54,9 @@ public:
         const auto clock = liveClock(VirtualFault::ReadInput);
         if (!clock) {
             return {InputReadStatus::Error, {}};
+        }
+        if (clock->stalled()) {
+            return {InputReadStatus::NothingYet, {}};
         }
         if (clock->inputMode_ == InputReportMode::Continuous) {
             return {InputReadStatus::Report, clock->model_.inputReport()};

@@ -25,6 +25,15 @@ inline constexpr milliseconds kIntervalWhileReporting{500};
 inline constexpr milliseconds kSafetyRescanInterval{3000};
 inline constexpr milliseconds kRescanIntervalWhileOpen{1000};
 
+// A clock request not answered within this counts as failed, and the clock as gone. A healthy
+// clock answers within milliseconds; the kernel itself waits 5 s.
+inline constexpr milliseconds kClockAnswerTimeout{1000};
+// Most answers come within this, and are waited for in place; a later one is waited for while
+// the window goes on with its events.
+inline constexpr milliseconds kAnswerAwaitedInPlace{20};
+// How often a wait looks at the window's time for its end.
+inline constexpr milliseconds kAnswerCheckInterval{10};
+
 // A status older than this no longer says anything about the clock.
 inline constexpr milliseconds kStatusLifetime{5000};
 

@@ -17,6 +17,7 @@
 #include <thread>
 #include <utility>
 
+#include "device/TimedDevice.h"
 #include "window/WindowLocale.h"
 
 namespace tarnwell {
@@ -74,8 +75,10 @@ frmMain::frmMain(HidBackend& backend, DeviceWait waitForDevice, WarningBox showW
     watchDeviceChanges();
 }
 
-// Out of line so that the unique_ptr to the device is destroyed where HidDevice is complete.
-frmMain::~frmMain() = default;
+// Out of line so that the unique_ptr to the device is destroyed where TimedDevice is complete.
+frmMain::~frmMain() {
+    closeDevice();
+}
 
 void frmMain::createControls() {
     Frame1 = named<QGroupBox>("Frame1", "Device details", this);

@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "window/WindowTiming.h"
 #include "common/NumberText.h"
 #include "device/ClockDiscovery.h"
 #include "device/ClockExchange.h"
@@ -24,6 +23,7 @@
 #include "device/UsbIdSettings.h"
 #include "planning/DividerLimits.h"
 #include "planning/PllSettings.h"
+#include "window/WindowTiming.h"
 
 class QCheckBox;
 class QCloseEvent;
@@ -41,6 +41,8 @@ namespace tarnwell {
 struct DividerPlan;
 struct ExhaustedLoops;
 struct SearchProgress;
+class PendingCall;
+class TimedDevice;
 
 // The one window of the tool: every control, the connection to the selected clock and every
 // handler. Behaviour is defined next to the subsystem it belongs to (device/, readback/,
@@ -182,12 +184,27 @@ private:
     // configuration read shows the clock's state).
     void sendCommand(const ReportBuilder& build);
     void dropDevice();
+    // Linux makes closing any hidraw device wait while a request is stuck: the device is then
+    // closed on its own thread.
+    void closeDevice();
+    // A clock that left a request unanswered is dropped, to be found again like a replugged one.
+    // True when it was.
+    bool dropUnansweredClock();
     void reconnect();
+    // Waits for a call on the clock's I/O thread while the window goes on with its events, but
+    // takes no user input and runs no poll; false when the answer did not come in time.
+    bool waitForClock(PendingCall& call);
 
     // Watching for clocks coming and going.
     void watchDeviceChanges();
     void noteDeviceChanges();
     bool scanDue() const;
+    // A dropped clock's request is still stuck in the kernel: opening a clock would wait for it.
+    bool requestStuck() const;
+    // With no clock open and a system that announces clocks coming, a tick can find nothing: the
+    // timer sleeps until an announcement or the safety rescan wakes it.
+    void sleepWhileNothingToFind();
+    void wakeToScan();
     // Lists our clocks (the open one is not tried again) and tells about those that cannot be
     // opened.
     std::vector<DiscoveredClock> discoverAttachedClocks();
@@ -227,12 +244,15 @@ private:
     NumberLocale locale_;
 
     // Connection state.
-    std::unique_ptr<HidDevice> device_;  // both handles of the open clock
-    HidDeviceInfo deviceInfo_;           // as listed when opened; release number = firmware version
+    std::unique_ptr<TimedDevice> device_;  // both handles of the open clock, on its I/O thread
+    std::vector<std::shared_ptr<const PendingCall>> stuckCalls_;  // of clocks dropped for them
+    HidDeviceInfo deviceInfo_;  // as listed when opened; release number = firmware version
     bool DeviceOpen = false;
     bool ConfigLoaded = false;
     bool ScanComplete = false;
     bool SwitchPending = false;
+    bool waitingForClock_ = false;
+    bool shutDown_ = false;  // by Form_Unload; nothing starts the timer again
     // A user pick that changes SerNo raises both the change and the activation; only one runs.
     bool serNoChangedBeforeActivation_ = false;
 
@@ -240,6 +260,8 @@ private:
     Clock now_;
     QSocketNotifier* changeNotifier_ = nullptr;
     bool rescanDue_ = true;
+    bool sleeping_ = false;           // the timer, stopped by sleepWhileNothingToFind()
+    QTimer* safetyRescan_ = nullptr;  // wakes a sleeping timer for the safety rescan
     std::chrono::steady_clock::time_point lastScanAt_;
     std::vector<std::string> listedPaths_;  // of SerNo's entries
     // The open clock's last report; nothing until its first.

@@ -7,8 +7,10 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 #include "device/ClockExchange.h"
+#include "device/TimedDevice.h"
 #include "readback/IdentityText.h"
 #include "window/QtText.h"
 #include "window/frmMain.h"
@@ -86,9 +88,32 @@ void frmMain::watchDeviceChanges() {
         return;
     changeNotifier_ = new QSocketNotifier(descriptor, QSocketNotifier::Read, this);
     connect(changeNotifier_, &QSocketNotifier::activated, this, [this] {
-        if (backend_.takeChanges())
+        if (backend_.takeChanges()) {
             rescanDue_ = true;
+            wakeToScan();
+        }
     });
+    safetyRescan_ = new QTimer(this);
+    safetyRescan_->setSingleShot(true);
+    connect(safetyRescan_, &QTimer::timeout, this, &frmMain::wakeToScan);
+}
+
+void frmMain::sleepWhileNothingToFind() {
+    if (DeviceOpen || changeNotifier_ == nullptr || shutDown_ || requestStuck() || scanDue())
+        return;
+    Timer->stop();
+    sleeping_ = true;
+    const auto sinceScan =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now_() - lastScanAt_);
+    safetyRescan_->start(
+        std::max(timing::kSafetyRescanInterval - sinceScan, std::chrono::milliseconds(0)));
+}
+
+void frmMain::wakeToScan() {
+    if (!std::exchange(sleeping_, false) || shutDown_)
+        return;
+    safetyRescan_->stop();
+    Timer->start();
 }
 
 // A backend that announces changes without a descriptor to watch is asked at every tick.
@@ -97,7 +122,14 @@ void frmMain::noteDeviceChanges() {
         rescanDue_ = true;
 }
 
+bool frmMain::requestStuck() const {
+    return std::ranges::any_of(stuckCalls_, [](const auto& call) { return !call->done(); });
+}
+
+// Nothing is looked for while opening would block the window.
 bool frmMain::scanDue() const {
+    if (requestStuck())
+        return false;
     if (rescanDue_)
         return true;
     const auto sinceScan = now_() - lastScanAt_;
@@ -176,13 +208,19 @@ void frmMain::Scan_USB_devices() {
 
 bool frmMain::FindTheHid() {
     DeviceOpen = false;
+    // Not found for now; the switch stays pending and the next scan after the stuck request
+    // opens it.
+    if (requestStuck())
+        return false;
     const QString wanted = SerNo->currentText();
     // With several clocks of one serial number, the first enumerated is the one opened.
     OpenedClock opened = openFirstClock(
         backend_, usbIds_,
         [&wanted](const HidDeviceInfo& candidate) { return listedSerial(candidate) == wanted; });
     if (opened.device) {
-        device_ = std::move(opened.device);
+        device_ = std::make_unique<TimedDevice>(
+            std::move(opened.device),
+            [this](ClockRequest, PendingCall& call) { return waitForClock(call); });
         deviceInfo_ = opened.info;
         DeviceOpen = true;
     }
@@ -248,16 +286,33 @@ void frmMain::SerNo_Click() {
     if (DeviceOpen)
         SwitchPending = false;
     ReadDeviceConfig();
-    Timer->start();
+    if (!shutDown_)
+        Timer->start();
 }
 
 void frmMain::dropDevice() {
     DeviceOpen = false;
-    device_.reset();
+    std::erase_if(stuckCalls_, [](const auto& call) { return call->done(); });
+    if (device_ && device_->unansweredCall() && !device_->unansweredCall()->done())
+        stuckCalls_.push_back(device_->unansweredCall());
+    closeDevice();
     Timer->setInterval(timing::kIntervalAfterDrop);
     ConfigLoaded = false;
     // Whatever is attached now is what the next tick must find.
     rescanDue_ = true;
+}
+
+void frmMain::closeDevice() {
+    if (device_ && requestStuck())
+        device_->closeInBackground();
+    device_.reset();
+}
+
+bool frmMain::dropUnansweredClock() {
+    if (!device_ || !device_->unanswered())
+        return false;
+    dropDevice();
+    return true;
 }
 
 bool frmMain::commandGateOpen() const {
@@ -267,8 +322,9 @@ bool frmMain::commandGateOpen() const {
 void frmMain::sendCommand(const ReportBuilder& build) {
     if (!commandGateOpen())
         return;
-    // The window shows nothing on a failed send, so the result has no reader.
+    // The window shows nothing on a failed send; a clock that did not answer is dropped.
     static_cast<void>(sendCommandReport(*device_, build));
+    static_cast<void>(dropUnansweredClock());
 }
 
 }  // namespace tarnwell

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "device/TimedDevice.h"
 #include "window/frmMain.h"
 
 namespace tarnwell {
@@ -24,7 +25,8 @@ void frmMain::Form_Load() {
     Scan_USB_devices();
     DeviceOpen = FindTheHid();
     ReadDeviceConfig();
-    Timer->start();
+    if (!shutDown_)
+        Timer->start();
     lblSoftware->setText(QString::fromLatin1(kSoftwareVersion));
 }
 
@@ -39,8 +41,11 @@ void frmMain::waitUntilPainted() {
 void frmMain::Form_Unload() {
     Timer->stop();
     ScanComplete = false;
+    shutDown_ = true;
     // Closes both handles, and only if they are open; a handler still running finds the gate shut.
-    device_.reset();
+    // A handler waiting for the clock gives up at once and drops the clock on its way out.
+    if (!waitingForClock_)
+        closeDevice();
     DeviceOpen = false;
     ConfigLoaded = false;
 }

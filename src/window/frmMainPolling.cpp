@@ -2,12 +2,17 @@
 #include <QLabel>
 #include <QTimer>
 
-#include "window/frmMain.h"
 #include "device/ClockExchange.h"
+#include "device/TimedDevice.h"
+#include "window/frmMain.h"
 
 namespace tarnwell {
 
+// A tick that comes while a handler waits for the clock is skipped, not kept for later: the next
+// one polls as ever.
 void frmMain::Timer_Timer() {
+    if (waitingForClock_)
+        return;
     PollDevice();
 }
 
@@ -37,6 +42,7 @@ void frmMain::PollDevice() {
     // Enumerating finds nothing new unless something has changed.
     if (!DeviceOpen && scanDue())
         reconnect();
+    sleepWhileNothingToFind();
 }
 
 // Runs in the same tick as a drop, so a replugged clock is back without user action.

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "device/TimedDevice.h"
 #include "planning/ClockLimits.h"
 #include "readback/ConfigurationRead.h"
 #include "readback/IdentityText.h"
@@ -29,6 +30,8 @@ void frmMain::ReadDeviceConfig() {
     enableDeviceControls();
     // A failed read leaves the controls enabled and empty; the clock can still be programmed.
     showConfiguration();
+    if (dropUnansweredClock())
+        return;
     ConfigLoaded = true;
 }
 

@@ -443,6 +443,32 @@ TEST_F(TarnwellCtl, EachFailureHasItsOwnExitStatus) {
     EXPECT_THAT(unplugged.err, HasSubstr("reading the setting back"));
 }
 
+TEST_F(TarnwellCtl, AClockThatStopsAnsweringEndsTheCommandInTime) {
+    VirtualClock& clock = backend.addClock();
+    const auto took = [this](const std::vector<std::string_view>& args, Outcome& outcome) {
+        const auto start = elapsed;
+        outcome = run(args);
+        return elapsed - start;
+    };
+    Outcome outcome;
+    clock.stall();
+    EXPECT_EQ(took({"show"}, outcome), 1015ms);  // three pauses, then the request's own limit
+    EXPECT_EQ(outcome.status, 6);
+    EXPECT_THAT(outcome.err,
+                HasSubstr("show: the clock did not answer the configuration request within 1 s"));
+    // --timeout cuts the step short.
+    EXPECT_EQ(took({"set", "10000000", "--timeout", "0.3"}, outcome), 300ms);
+    EXPECT_EQ(outcome.status, 6);
+    EXPECT_THAT(outcome.err, HasSubstr("the clock did not answer the command within 0.3 s"));
+    clock.releaseStall();
+
+    // A clock that sends no status is waited for as long as --timeout says.
+    clock.setInputReportMode(InputReportMode::OnRequest);
+    EXPECT_GE(took({"status", "--timeout", "0.5"}, outcome), 500ms);
+    EXPECT_EQ(outcome.status, 6);
+    EXPECT_THAT(outcome.err, HasSubstr("no status report came within 0.5 s"));
+}
+
 TEST_F(TarnwellCtl, DuplicateSerialsUseTheFirstListedAndSaySo) {
     VirtualClock& first = backend.addClock(clockWithSerial(u"A1"));
     VirtualClock& second = backend.addClock(clockWithSerial(u"A1"));

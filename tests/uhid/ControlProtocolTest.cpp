@@ -39,6 +39,10 @@ TEST(ControlProtocol, ParsesEveryRequestWithItsArguments) {
     EXPECT_EQ(parsedAs<SendInput>("send-input C").serial, "C");
     EXPECT_EQ(parsedAs<ReadLog>("log D").serial, "D");
     EXPECT_EQ(parsedAs<ClearLog>("clear-log E").serial, "E");
+
+    EXPECT_EQ(parsedAs<Stall>("stall F").duration, std::nullopt);
+    EXPECT_EQ(parsedAs<Stall>("stall F 2500").duration, std::chrono::milliseconds(2500));
+    EXPECT_EQ(parsedAs<Resume>("resume F").serial, "F");
 }
 
 TEST(ControlProtocol, RefusesMalformedRequestsWithAReason) {
@@ -62,7 +66,10 @@ TEST(ControlProtocol, RefusesMalformedRequestsWithAReason) {
                              "unplug",
                              "unplug A B",
                              "log",
-                             "send-input A B"}) {
+                             "send-input A B",
+                             "stall A -1",
+                             "stall A 1 2",
+                             "resume"}) {
         const ParsedRequest parsed = parseRequest(line);
         EXPECT_FALSE(parsed.request.has_value()) << '"' << line << '"';
         EXPECT_FALSE(parsed.error.empty()) << '"' << line << '"';

@@ -5,7 +5,9 @@
 #include <sys/wait.h>
 
 #include <array>
+#include <chrono>
 #include <cstdio>
+#include <iostream>
 #include <string>
 
 #include "ToolJson.h"
@@ -112,6 +114,27 @@ TEST(CtlOnUhid, ListSetShowAndStatusOnTheKernelsHidStack) {
     EXPECT_EQ((*live).at("pll_locked"), false);
 
     EXPECT_EQ(runCtl("show -s UHID-NONE").status, 3);
+}
+
+TEST(CtlOnUhid, ShowAndSetGiveUpOnAStalledClockWithStatus6) {
+    if (!uhidclock::uhidAvailable())
+        GTEST_SKIP() << "needs /dev/uhid: runs inside the VM of scripts/uhid-vm/run.sh";
+    UhidClockProcess rig({"UHID-C2"});
+    ASSERT_TRUE(rig.running());
+    ASSERT_TRUE(uhidclock::eventually([&] { return runCtl("list").status == 0; }, 5s));
+    ASSERT_TRUE(rig.request("stall UHID-C2").ok);
+    for (const char* command : {"show", "set 10000000"}) {
+        const auto start = std::chrono::steady_clock::now();
+        const Ran ran = runCtl(std::string(command) + " -s UHID-C2");
+        const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now() - start);
+        std::cout << "uhid-stall: tarnwell-ctl " << command << " gave up after " << took.count()
+                  << " ms" << std::endl;
+        EXPECT_EQ(ran.status, 6) << command;
+        // Within its 1 s limit per request, plus starting the program under emulation.
+        EXPECT_LT(took, 4s) << command;
+    }
+    ASSERT_TRUE(rig.request("resume UHID-C2").ok);
 }
 
 }  // namespace

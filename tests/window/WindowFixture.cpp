@@ -8,13 +8,30 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <thread>
+
 namespace tarnwell::testing {
 
 WindowFixture::WindowFixture() {
     ensureOffscreenApplication();
 }
 
-WindowFixture::~WindowFixture() = default;
+// A request a test left stalled is answered, so that no thread waits past the test.
+WindowFixture::~WindowFixture() {
+    window_.reset();
+    for (const auto& clock : backend.clocks())
+        clock->releaseStall();
+}
+
+bool WindowFixture::eventually(const std::function<bool()>& condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
 
 VirtualClock& WindowFixture::addClock(std::u16string serial, const PllBoxValues* pll) {
     VirtualClockDescription described;
@@ -28,7 +45,8 @@ VirtualClock& WindowFixture::addClock(std::u16string serial, const PllBoxValues*
 frmMain& WindowFixture::window() {
     if (!window_) {
         window_ = std::make_unique<frmMain>(
-            backend, [this](std::chrono::milliseconds pause) { waits.push_back(pause); },
+            windowBackend ? *windowBackend : backend,
+            [this](std::chrono::milliseconds pause) { waits.push_back(pause); },
             [this](QWidget&, const QString& title, const QString& text) {
                 warnings.push_back(title + ": " + text);
             },

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "window/frmMain.h"
 #include "planning/PllSettings.h"
 #include "sim/VirtualClockBackend.h"
+#include "window/frmMain.h"
 
 namespace tarnwell::testing {
 
@@ -29,6 +29,7 @@ protected:
     VirtualClock& addClock(std::u16string serial, const PllBoxValues* pll = nullptr);
     frmMain& window();  // made on first use, not loaded
     frmMain& start();   // made and loaded
+    void destroyWindow() { window_.reset(); }
     void tick() { window().Timer_Timer(); }
 
     template <typename Control = QWidget>
@@ -44,10 +45,14 @@ protected:
     bool enabled(const char* name) { return control(name)->isEnabled(); }
     // Types the output-1 frequency and presses Find.
     void find(const QString& out1);
+    // For what another thread brings about: tries the condition, in real time, for a few seconds.
+    static bool eventually(const std::function<bool()>& condition);
     // Byte 2 of every report the clock received, in order.
     static std::vector<int> payloadBytes(const VirtualClock& clock);
 
     VirtualClockBackend backend;
+    // Set before the window is made, the window sees the clocks through this instead.
+    HidBackend* windowBackend = nullptr;
     std::vector<std::chrono::milliseconds> waits;
     std::vector<QString> warnings;  // "title: text"
     struct Question {

@@ -24,7 +24,9 @@ void addOption(CLI::App& app, const OptionSpec& spec, CtlArguments& parsed) {
 
 // The table's options that take seconds, read once for every command that has them.
 std::string readDurations(CtlArguments& parsed) {
-    for (const OptionSpec& option : parsed.command->options) {
+    std::vector<OptionSpec> options = parsed.command->options;
+    options.insert(options.end(), ctlGeneralOptions().begin(), ctlGeneralOptions().end());
+    for (const OptionSpec& option : options) {
         const auto text = parsed.value(option.names);
         if (option.value != OptionValue::Seconds || !text)
             continue;
@@ -77,6 +79,8 @@ CtlArguments parseCtlArguments(std::span<const std::string_view> args) {
                                                           }
                                                       })
         ->allow_extra_args(false);
+    app.add_option_function<std::string>(
+        "--timeout", [&parsed](const std::string& s) { parsed.values["--timeout"] = s; });
     for (const CommandSpec& command : ctlCommands()) {
         CLI::App* sub = app.add_subcommand(command.name);
         sub->set_help_flag();

@@ -57,8 +57,10 @@ int Run::openClock() {
     clock_ = openFirstClock(backend_, ids_, [this](const HidDeviceInfo& info) {
         return info.serial && identityText(*info.serial) == serial_;
     });
-    if (clock_.device)
+    if (clock_.device) {
+        answerInTime();
         return kExitDone;
+    }
     const std::string who = "clock " + utf8FromLatin1(serial_);
     if (!clock_.failure)
         return fail(kExitNoSuchClock, who + " was unplugged before it could be opened");
@@ -68,6 +70,8 @@ int Run::openClock() {
 
 int Run::readConfiguration(std::optional<DeviceConfiguration>& configuration, const char* step) {
     configuration = tarnwell::readConfiguration(*clock_.device, pause());
+    if (const int status = failIfUnanswered(step))
+        return status;
     if (!configuration)
         return fail(kExitDeviceError, std::string(step) + ": reading the configuration failed");
     return kExitDone;
@@ -82,6 +86,8 @@ int Run::send(const ReportBuilder& build, const std::string& step) {
                         step + ": the clock's reports are too short for the command (" +
                             std::to_string(clock_.device->featureReportLength()) + " bytes)");
         case SendResult::Failed:
+            if (const int status = failIfUnanswered(step))
+                return status;
             break;
     }
     return fail(kExitDeviceError, step + ": sending failed");

@@ -65,9 +65,7 @@ std::vector<CommandSpec> makeCommands() {
         {"status",
          "",
          "GPS signal, PLL lock and signal-loss count from the next status report",
-         {{"--timeout", "S", "wait up to S seconds (default 2) for a status report",
-           OptionValue::Seconds},
-          {"--watch", "",
+         {{"--watch", "",
            "print a line with a UTC timestamp for every change of the status until\n"
            "interrupted (Ctrl-C); with --json, one JSON object per line (JSON Lines)",
            OptionValue::None},
@@ -264,6 +262,10 @@ const std::vector<OptionSpec>& ctlGeneralOptions() {
          "the clock to use; may be left out when exactly one clock is attached.\n"
          "Of several clocks with one serial number the first listed is used, as in\n"
          "the window, and a note says so"},
+        {"--timeout", "S",
+         "give up after S seconds in all, with exit status 6. Without it each request\n"
+         "to the clock may take 1 s, and status waits 2 s for a report",
+         OptionValue::Seconds},
         {"--json", "",
          "print one JSON object on standard output instead of text (see JSON below;\n"
          "errors too: {\"error\": TEXT, \"exit_status\": N})",

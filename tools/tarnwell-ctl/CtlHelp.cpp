@@ -27,8 +27,8 @@ Exit status:
   3   no such clock: none attached, none with that serial, or unplugged before it was opened
   4   the clock cannot be opened (permission denied, busy, ...)
   5   no exact setting for the frequency asked
-  6   device error: a send or a read failed, or no status report came in time; the message
-      names the step
+  6   device error: a send or a read failed, the clock did not answer in time, or no status
+      report came in time; the message names the step
   7   the configuration read back differs from what was sent (the fields are listed)
   8   no PLL lock and GPS signal within --wait-lock
   9   diff: the clock's configuration differs from the file

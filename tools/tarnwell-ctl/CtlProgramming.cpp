@@ -134,7 +134,7 @@ int Run::programAndCheck(const Setting& setting, Json document) {
     const std::optional<std::chrono::milliseconds> waitLock = args_.duration("--wait-lock");
     if (waitLock) {
         InputStatus last;
-        if (const int status = waitForStatus(*waitLock, true, last))
+        if (const int status = waitForStatus(stepLimit(*waitLock), true, last))
             return status;
         addStatusJson(document, last);
     }

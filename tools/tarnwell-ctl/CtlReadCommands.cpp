@@ -121,6 +121,8 @@ int Run::waitForStatus(std::chrono::milliseconds limit, bool needLock, InputStat
     bool seen = false;
     for (;;) {
         const StatusRead read = readNewestStatus(*clock_.device);
+        if (const int status = failIfUnanswered("reading the clock's status"))
+            return status;
         if (read.read == InputReadStatus::Error)
             return fail(kExitDeviceError, "reading the clock's status failed");
         if (read.status) {
@@ -146,8 +148,9 @@ int Run::waitForStatus(std::chrono::milliseconds limit, bool needLock, InputStat
 }
 
 int Run::status() {
+    // With --timeout, a report may take all of it.
     const std::chrono::milliseconds timeout =
-        args_.duration("--timeout").value_or(kDefaultStatusTimeout);
+        deadline_ ? stepLimit(std::chrono::milliseconds::max()) : kDefaultStatusTimeout;
     if (args_.has("--prometheus") || args_.value("--textfile"))
         return metrics(timeout);
     if (const int status = openClock())
@@ -181,9 +184,13 @@ int Run::status() {
         }
     };
     show(last);
+    // A watch lasts until interrupted: --timeout was for its first report.
+    deadline_.reset();
     while (!time_.interrupted()) {
         time_.sleep(kStatusPoll);
         const StatusRead read = readNewestStatus(*clock_.device);
+        if (const int status = failIfUnanswered("reading the clock's status"))
+            return status;
         if (read.read == InputReadStatus::Error)
             return fail(kExitDeviceError, "reading the clock's status failed");
         if (read.status && !(*read.status == last)) {

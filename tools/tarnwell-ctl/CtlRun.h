@@ -15,6 +15,7 @@
 #include "device/ClockExchange.h"
 #include "device/InputReport.h"
 #include "device/UsbIds.h"
+#include "device/TimedDevice.h"
 #include "planning/PllSettings.h"
 #include "readback/ConfigReport.h"
 #include "readback/ConfigurationRead.h"
@@ -43,7 +44,13 @@ class Run {
 public:
     Run(const CtlArguments& args, const UsbIdList& ids, HidBackend& backend, const CtlTime& time,
         std::ostream& out, std::ostream& err)
-        : args_(args), ids_(ids), backend_(backend), time_(time), out_(out), err_(err) {}
+        : args_(args),
+          ids_(ids),
+          backend_(backend),
+          time_(time),
+          out_(out),
+          err_(err),
+          deadline_(commandDeadline(args, time)) {}
 
     // Runs the parsed command through its entry in the command table.
     int execute() { return (this->*args_.command->execute)(); }
@@ -78,6 +85,17 @@ private:
     int openClock();
     int readConfiguration(std::optional<DeviceConfiguration>& configuration, const char* step);
     int send(const ReportBuilder& build, const std::string& step);
+
+    // Deadlines (CtlDeadlines.cpp). The end of --timeout, if given.
+    static std::optional<std::chrono::steady_clock::time_point> commandDeadline(
+        const CtlArguments& args, const CtlTime& time);
+    // A step's own limit, or what is left of --timeout when that is less.
+    std::chrono::milliseconds stepLimit(std::chrono::milliseconds own) const;
+    // Puts the opened clock's requests on an I/O thread, each waited for up to its limit.
+    void answerInTime();
+    // Exit status 6 naming the request the clock left unanswered; 0 when there is none.
+    int failIfUnanswered(const std::string& step);
+
     int sendSetting(const Setting& setting);
     int waitForStatus(std::chrono::milliseconds limit, bool needLock, InputStatus& last);
     int programAndCheck(const Setting& setting, Json document);
@@ -97,6 +115,8 @@ private:
     std::ostream& err_;
     std::string serial_;
     OpenedClock clock_;
+    std::optional<std::chrono::steady_clock::time_point> deadline_;
+    std::chrono::milliseconds requestLimit_{};  // of the request waited for last
 };
 
 }  // namespace tarnwell::ctl

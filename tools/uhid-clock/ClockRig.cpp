@@ -61,6 +61,17 @@ std::string ClockRig::execute(const Request& request) {
                    [clock](const ClearLog&) {
                        clock->clearLog();
                        return ok();
+                   },
+                   [clock](const Stall& r) {
+                       std::optional<std::chrono::steady_clock::time_point> until;
+                       if (r.duration)
+                           until = std::chrono::steady_clock::now() + *r.duration;
+                       clock->stall(until);
+                       return ok();
+                   },
+                   [clock](const Resume&) {
+                       clock->resume();
+                       return ok();
                    }},
         request);
 }
@@ -84,6 +95,17 @@ UhidClock* ClockRig::find(const std::string& serial) {
     const auto found = std::find_if(clocks_.begin(), clocks_.end(),
                                     [&](const auto& clock) { return clock->serial() == serial; });
     return found == clocks_.end() ? nullptr : found->get();
+}
+
+std::optional<std::chrono::steady_clock::time_point> ClockRig::resumeStallsDue() {
+    std::optional<std::chrono::steady_clock::time_point> next;
+    const auto now = std::chrono::steady_clock::now();
+    for (const auto& clock : clocks_) {
+        const auto end = clock->resumeWhenDue(now);
+        if (end && (!next || *end < *next))
+            next = end;
+    }
+    return next;
 }
 
 void ClockRig::sendInputReports() {

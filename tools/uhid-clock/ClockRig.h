@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,8 @@ public:
 
     const std::vector<std::unique_ptr<UhidClock>>& clocks() const { return clocks_; }
     void sendInputReports();
+    // Ends the timed stalls that are over; the earliest end still to come, if any.
+    std::optional<std::chrono::steady_clock::time_point> resumeStallsDue();
 
 private:
     std::string add(const AddClock& request);

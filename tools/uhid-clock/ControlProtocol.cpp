@@ -80,6 +80,18 @@ ParsedRequest parseSerialOnly(const std::vector<std::string_view>& words) {
     return {SerialOnly{std::string(words[1])}, {}};
 }
 
+ParsedRequest parseStall(const std::vector<std::string_view>& words) {
+    if (words.size() == 2)
+        return {Stall{std::string(words[1]), std::nullopt}, {}};
+    // A day is far past anything uhid waits for.
+    constexpr int kLongestStall = 24 * 60 * 60 * 1000;
+    const auto duration =
+        words.size() == 3 ? parseNumber<int>(words[2], 0, kLongestStall) : std::optional<int>();
+    if (!duration)
+        return failure("usage: stall SERIAL [MS], MS from 0 to " + std::to_string(kLongestStall));
+    return {Stall{std::string(words[1]), std::chrono::milliseconds(*duration)}, {}};
+}
+
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';
@@ -118,6 +130,12 @@ ParsedRequest parseRequest(std::string_view line) {
     }
     if (verb == "clear-log") {
         return parseSerialOnly<ClearLog>(words);
+    }
+    if (verb == "stall") {
+        return parseStall(words);
+    }
+    if (verb == "resume") {
+        return parseSerialOnly<Resume>(words);
     }
     return failure("unknown request '" + std::string(verb) + "'");
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -18,8 +19,12 @@ namespace tarnwell::uhidclock {
 //   unplug SERIAL | plug SERIAL                 remove it from the bus / put it back
 //   status SERIAL LOSS_COUNT STATUS_BITS        what its next input reports carry
 //   send-input SERIAL                           send one input report now, besides the periodic
-//   ones log SERIAL                                  one data line per report it received clear-log
-//   SERIAL
+//                                               ones
+//   log SERIAL                                  one data line per report it received
+//   clear-log SERIAL                            forget them
+//   stall SERIAL [MS]                           hold back the answers to feature requests and stop
+//                                               input reports, for MS milliseconds or until resumed
+//   resume SERIAL                               answer what was held back, in order, and go on
 // Lengths count the report-ID byte, as the host's report lengths do. COLLECTIONS above 1 adds
 // empty top-level collections, which hidapi lists as further entries of the same path.
 
@@ -55,8 +60,16 @@ struct ReadLog {
 struct ClearLog {
     std::string serial;
 };
+struct Stall {
+    std::string serial;
+    std::optional<std::chrono::milliseconds> duration;  // nothing: until resumed
+};
+struct Resume {
+    std::string serial;
+};
 
-using Request = std::variant<AddClock, Unplug, Plug, SetStatus, SendInput, ReadLog, ClearLog>;
+using Request =
+    std::variant<AddClock, Unplug, Plug, SetStatus, SendInput, ReadLog, ClearLog, Stall, Resume>;
 
 struct ParsedRequest {
     std::optional<Request> request;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <span>
+#include <utility>
 
 #include "VendorReportDescriptor.h"
 #include "device/FeatureReport.h"
@@ -58,10 +59,11 @@ void UhidClock::handleEvent() {
     }
     switch (event->type) {
         case UHID_GET_REPORT:
-            answerGetReport(event->u.get_report);
-            break;
         case UHID_SET_REPORT:
-            answerSetReport(event->u.set_report);
+            if (stalled_)
+                held_.push_back(*event);
+            else
+                answer(*event);
             break;
         case UHID_OUTPUT: {
             const auto& output = event->u.output;
@@ -72,6 +74,38 @@ void UhidClock::handleEvent() {
         default:  // start, stop, open, close: nothing to answer
             break;
     }
+}
+
+void UhidClock::answer(const uhid_event& request) {
+    if (request.type == UHID_GET_REPORT)
+        answerGetReport(request.u.get_report);
+    else
+        answerSetReport(request.u.set_report);
+}
+
+void UhidClock::stall(std::optional<std::chrono::steady_clock::time_point> until) {
+    stalled_ = true;
+    stallEnd_ = until;
+}
+
+void UhidClock::resume() {
+    stalled_ = false;
+    stallEnd_.reset();
+    const std::vector<uhid_event> held = std::exchange(held_, {});
+    for (const uhid_event& request : held) {
+        if (device_)
+            answer(request);
+    }
+}
+
+std::optional<std::chrono::steady_clock::time_point> UhidClock::resumeWhenDue(
+    std::chrono::steady_clock::time_point now) {
+    if (!stalled_ || !stallEnd_)
+        return std::nullopt;
+    if (now < *stallEnd_)
+        return stallEnd_;
+    resume();
+    return std::nullopt;
 }
 
 void UhidClock::answerGetReport(const uhid_get_report_req& request) {
@@ -100,7 +134,7 @@ void UhidClock::answerSetReport(const uhid_set_report_req& request) {
 }
 
 bool UhidClock::sendInputReport() {
-    if (!device_) {
+    if (!device_ || stalled_) {
         return false;
     }
     // Without report IDs the report goes on the wire without its ID byte.

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,18 +35,32 @@ public:
     bool sendInputReport();
     void setStatus(std::uint8_t signalLossCount, std::uint8_t statusBits);
 
+    // Like firmware that hangs: feature requests go unanswered (uhid fails them after its own
+    // wait) and no input reports are sent, until the time is up or resume(); nothing: for good.
+    void stall(std::optional<std::chrono::steady_clock::time_point> until);
+    // Answers the requests held back, oldest first; uhid ignores those it gave up on.
+    void resume();
+    // Resumes when a timed stall is over; until then, when that will be.
+    std::optional<std::chrono::steady_clock::time_point> resumeWhenDue(
+        std::chrono::steady_clock::time_point now);
+
     const std::vector<LoggedReport>& log() const { return log_; }
     void clearLog() { log_.clear(); }
 
 private:
     void answerGetReport(const uhid_get_report_req& request);
     void answerSetReport(const uhid_set_report_req& request);
+    void answer(const uhid_event& request);
+    bool stalled() const { return stalled_; }
 
     std::string serial_;
     std::size_t topLevelCollections_;
     ClockModel model_;
     std::unique_ptr<UhidDevice> device_;
     std::vector<LoggedReport> log_;
+    bool stalled_ = false;
+    std::optional<std::chrono::steady_clock::time_point> stallEnd_;
+    std::vector<uhid_event> held_;
 };
 
 }  // namespace tarnwell::uhidclock

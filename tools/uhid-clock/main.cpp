@@ -6,6 +6,7 @@
 
 #include <poll.h>
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <csignal>
@@ -76,8 +77,12 @@ void serve(ClockRig& rig, ControlServer& server, std::chrono::milliseconds input
         for (const int fd : server.fds()) {
             watched.push_back({fd, POLLIN, 0});
         }
+        // A timed stall ends on time, not at the next input report.
+        const std::optional<Clock::time_point> stallEnd = rig.resumeStallsDue();
+        const Clock::time_point wake = stallEnd ? std::min(*stallEnd, nextInput) : nextInput;
         const auto wait =
-            std::chrono::duration_cast<std::chrono::milliseconds>(nextInput - Clock::now());
+            std::max(std::chrono::milliseconds(0),
+                     std::chrono::duration_cast<std::chrono::milliseconds>(wake - Clock::now()));
         if (::poll(watched.data(), watched.size(), static_cast<int>(wait.count()) + 1) <= 0) {
             continue;  // timeout, or a signal that may have asked to stop
         }

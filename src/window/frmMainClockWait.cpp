@@ -1,0 +1,37 @@
+#include <QEventLoop>
+#include <QTimer>
+
+#include <utility>
+
+#include "device/ClockIoThread.h"
+#include "window/frmMain.h"
+
+namespace tarnwell {
+
+// The window goes on repainting and can be closed; user input waits, and timer polls are skipped,
+// so nothing else runs in the middle of the handler and the reports keep their order.
+bool frmMain::waitForClock(PendingCall& call) {
+    if (call.waitFor(timing::kAnswerAwaitedInPlace))
+        return true;
+    const auto deadline = now_() + timing::kClockAnswerTimeout;
+    const auto over = [&] { return call.done() || shutDown_ || now_() >= deadline; };
+    QEventLoop loop;
+    call.notifyWhenDone(
+        [&loop] { QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection); });
+    QTimer check;
+    connect(&check, &QTimer::timeout, &loop, [&] {
+        if (over())
+            loop.quit();
+    });
+    check.start(timing::kAnswerCheckInterval);
+    const bool outer = std::exchange(waitingForClock_, true);
+    // An application that is quitting ends every loop at once: then the answer counts as missing.
+    while (!over() && loop.exec(QEventLoop::ExcludeUserInputEvents) == 0) {
+    }
+    waitingForClock_ = outer;
+    // After this, the I/O thread no longer reaches the loop.
+    call.notifyWhenDone({});
+    return call.done();
+}
+
+}  // namespace tarnwell
