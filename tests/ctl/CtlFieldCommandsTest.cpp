@@ -6,7 +6,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
+#include <string>
 
 #include "CtlCommand.h"
 #include "ToolJson.h"
@@ -34,7 +36,11 @@ protected:
                 interrupted = true;
         };
         time.interrupted = [this] { return interrupted; };
-        folder = std::filesystem::temp_directory_path() / "tarnwell-ctl-field";
+        // One folder per test and run: ctest runs the tests of this file side by side.
+        folder = std::filesystem::temp_directory_path() /
+                 ("tarnwell-ctl-field-" +
+                  std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) +
+                  "-" + std::to_string(std::random_device{}()));
         std::filesystem::create_directories(folder);
     }
     ~CtlFieldCommands() override { std::filesystem::remove_all(folder); }
