@@ -3,9 +3,9 @@
 #include <benchmark/benchmark.h>
 
 #include "OffscreenApplication.h"
-#include "window/frmMain.h"
-#include "sim/VirtualClockBackend.h"
 #include "planning/PllSettings.h"
+#include "sim/VirtualClockBackend.h"
+#include "window/frmMain.h"
 
 namespace tarnwell {
 namespace {

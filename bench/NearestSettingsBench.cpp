@@ -22,8 +22,8 @@
 
 namespace {
 
-const std::vector<double> kFrequencies = {9999991,   5000011,    3333333.3333, 5052059,
-                                          29999999,  99999989.5, 799999997,    1234.56789123,
+const std::vector<double> kFrequencies = {9999991,    5000011,    3333333.3333, 5052059,
+                                          29999999,   99999989.5, 799999997,    1234.56789123,
                                           47123.0625, 12345678.9};
 
 void nearest(benchmark::State& state, double hz) {
@@ -54,10 +54,18 @@ void sweep(benchmark::State& state, int count) {
                 hz = std::round(hz);
             if (tarnwell::findDividers(hz).outcome == tarnwell::SearchOutcome::Found)
                 continue;
-            const double n = millis([&] { benchmark::DoNotOptimize(tarnwell::findNearestExact(hz)); });
-            const double c = millis([&] { benchmark::DoNotOptimize(tarnwell::findClosestSetting(hz)); });
-            if (n > worstNearest) { worstNearest = n; worstNearestHz = hz; }
-            if (c > worstClosest) { worstClosest = c; worstClosestHz = hz; }
+            const double n =
+                millis([&] { benchmark::DoNotOptimize(tarnwell::findNearestExact(hz)); });
+            const double c =
+                millis([&] { benchmark::DoNotOptimize(tarnwell::findClosestSetting(hz)); });
+            if (n > worstNearest) {
+                worstNearest = n;
+                worstNearestHz = hz;
+            }
+            if (c > worstClosest) {
+                worstClosest = c;
+                worstClosestHz = hz;
+            }
         }
     }
     state.counters["nearest_worst_ms"] = worstNearest;

@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "OffscreenApplication.h"
-#include "window/frmMain.h"
 #include "sim/VirtualClockBackend.h"
+#include "window/frmMain.h"
 
 namespace tarnwell {
 namespace {

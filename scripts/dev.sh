@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine for Tarnwell, builds it, and then runs the tool or every test.
 #   scripts/dev.sh run     install what is needed, build, start the window
-#   scripts/dev.sh test    install what is needed, build, run every test: the unit and window
+#   scripts/dev.sh test    install what is needed, check the C++ formatting, build, run every
+#                          test: the unit and window
 #                          tests, the Debian package through lintian and the metadata validators,
 #                          the same tests under AddressSanitizer and UBSan, a short fuzzing run,
 #                          everything cross-built for Windows with its tests, the demo and the
@@ -15,9 +16,10 @@ packages=(g++ cmake ninja-build pkg-config dpkg-dev qt6-base-dev libhidapi-dev l
           nlohmann-json3-dev libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
           fonts-liberation)
 # Only the tests need these: clang's libFuzzer, and the package check's manual page maker and
-# validators, and promtool (Debian's prometheus) to check the metrics; scripts/windows-cross.sh
+# validators, promtool (Debian's prometheus) to check the metrics, and clang-format; scripts/windows-cross.sh
 # asks for its own.
-test_packages=(clang libclang-rt-14-dev help2man lintian appstream desktop-file-utils prometheus)
+test_packages=(clang libclang-rt-14-dev help2man lintian appstream desktop-file-utils prometheus
+               clang-format)
 # qemu with busybox for the VM, whose tests run only as root.
 vm_packages=(qemu-system-x86 busybox-static cpio xz-utils)
 
@@ -43,6 +45,7 @@ case "${1:-}" in
             test_packages+=("${vm_packages[@]}")
         fi
         ensure_debian_packages Tarnwell "${packages[@]}" "${test_packages[@]}"
+        scripts/format-check.sh
         build
         ctest --test-dir build --output-on-failure -j "$(nproc)"
         scripts/package-check.sh build

@@ -21,7 +21,8 @@ public:
     std::size_t featureReportLength() const override;
     std::size_t inputReportLength() const override;
     [[nodiscard]] bool sendFeatureReport(std::span<const std::uint8_t> report) override;
-    [[nodiscard]] std::optional<std::size_t> getFeatureReport(std::span<std::uint8_t> buffer) override;
+    [[nodiscard]] std::optional<std::size_t> getFeatureReport(
+        std::span<std::uint8_t> buffer) override;
     InputRead readNewestInputReport() override;
     std::optional<std::u16string> manufacturer() override;
     std::optional<std::u16string> product() override;

@@ -33,7 +33,8 @@ public:
         return true;
     }
 
-    [[nodiscard]] std::optional<std::size_t> getFeatureReport(std::span<std::uint8_t> buffer) override {
+    [[nodiscard]] std::optional<std::size_t> getFeatureReport(
+        std::span<std::uint8_t> buffer) override {
         const auto held = clock_.lock();
         if (!held)
             return std::nullopt;

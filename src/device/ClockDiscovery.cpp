@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-
 namespace tarnwell {
 
 std::vector<DiscoveredClock> discoverClocks(HidBackend& backend, const UsbIdList& ids,

@@ -43,7 +43,8 @@ public:
     [[nodiscard]] virtual bool sendFeatureReport(std::span<const std::uint8_t> report) = 0;
     // Fills the buffer with feature report buffer[0]; returns the number of bytes received
     // (report-ID byte included), or nothing on failure.
-    [[nodiscard]] virtual std::optional<std::size_t> getFeatureReport(std::span<std::uint8_t> buffer) = 0;
+    [[nodiscard]] virtual std::optional<std::size_t> getFeatureReport(
+        std::span<std::uint8_t> buffer) = 0;
     // Never blocks: the newest queued input report, NothingYet when none is queued, Error when the
     // device cannot be read (for instance after an unplug).
     virtual InputRead readNewestInputReport() = 0;

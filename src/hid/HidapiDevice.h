@@ -3,8 +3,8 @@
 #include <memory>
 
 #include "device/HidBackend.h"
-#include "hid/HidapiSession.h"
 #include "device/ReportDescriptor.h"
+#include "hid/HidapiSession.h"
 
 namespace tarnwell {
 
@@ -19,7 +19,8 @@ public:
     std::size_t inputReportLength() const override { return lengths_.inputReportLength; }
 
     [[nodiscard]] bool sendFeatureReport(std::span<const std::uint8_t> report) override;
-    [[nodiscard]] std::optional<std::size_t> getFeatureReport(std::span<std::uint8_t> buffer) override;
+    [[nodiscard]] std::optional<std::size_t> getFeatureReport(
+        std::span<std::uint8_t> buffer) override;
     InputRead readNewestInputReport() override;
 
     std::optional<std::u16string> manufacturer() override;

@@ -7,8 +7,8 @@
 // without saying so to C++.
 #include <windows.h>
 extern "C" {
-#include <hidsdi.h>
 #include <hidpi.h>
+#include <hidsdi.h>
 }
 // clang-format on
 
@@ -78,13 +78,12 @@ std::optional<ReportLengths> readWindowsReportLengths(const std::string& path) {
         .inputReportLength = caps.InputReportByteLength,
         .outputReportLength = caps.OutputReportByteLength,
         .featureReportLength = caps.FeatureReportByteLength,
-        .usesReportIds =
-            kindUsesReportIds(HidP_Input, caps.NumberInputButtonCaps, caps.NumberInputValueCaps,
-                              data.get()) ||
-            kindUsesReportIds(HidP_Output, caps.NumberOutputButtonCaps,
-                              caps.NumberOutputValueCaps, data.get()) ||
-            kindUsesReportIds(HidP_Feature, caps.NumberFeatureButtonCaps,
-                              caps.NumberFeatureValueCaps, data.get())};
+        .usesReportIds = kindUsesReportIds(HidP_Input, caps.NumberInputButtonCaps,
+                                           caps.NumberInputValueCaps, data.get()) ||
+                         kindUsesReportIds(HidP_Output, caps.NumberOutputButtonCaps,
+                                           caps.NumberOutputValueCaps, data.get()) ||
+                         kindUsesReportIds(HidP_Feature, caps.NumberFeatureButtonCaps,
+                                           caps.NumberFeatureValueCaps, data.get())};
 }
 
 }  // namespace tarnwell

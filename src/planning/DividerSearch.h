@@ -49,7 +49,7 @@ struct ExhaustedLoops {
 
 struct SearchResult {
     SearchOutcome outcome = SearchOutcome::NotFound;
-    std::optional<DividerPlan> plan;        // set when Found
+    std::optional<DividerPlan> plan;          // set when Found
     std::optional<ExhaustedLoops> exhausted;  // set when NotFound
 };
 

@@ -93,8 +93,8 @@ PllSettings decodePllSettings(std::span<const std::uint8_t, kPllSettingsSize> by
 }
 
 PllBoxValues pllValuesOf(const PllSettings& s) {
-    return {double(s.gps), double(s.n31), double(s.n2hs),  double(s.n2ls), double(s.n1hs),
-            double(s.nc1ls), double(s.nc2ls), s.phaseIndex, double(s.bw)};
+    return {double(s.gps),   double(s.n31),   double(s.n2hs), double(s.n2ls), double(s.n1hs),
+            double(s.nc1ls), double(s.nc2ls), s.phaseIndex,   double(s.bw)};
 }
 
 PllEncoding encodePllSettings(const PllBoxValues& values) {

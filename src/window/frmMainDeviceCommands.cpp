@@ -2,9 +2,9 @@
 
 #include <utility>
 
-#include "window/frmMain.h"
 #include "commands/CommandPayloads.h"
 #include "commands/RegisterText.h"
+#include "window/frmMain.h"
 
 namespace tarnwell {
 

@@ -1,9 +1,9 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include "planning/Output2List.h"
 #include "window/QtText.h"
 #include "window/frmMain.h"
-#include "planning/Output2List.h"
 
 namespace tarnwell {
 

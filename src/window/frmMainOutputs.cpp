@@ -2,9 +2,9 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-#include "window/frmMain.h"
 #include "commands/CommandPayloads.h"
 #include "planning/Output2List.h"
+#include "window/frmMain.h"
 
 namespace tarnwell {
 
@@ -29,8 +29,7 @@ void frmMain::OUT1ID_Click() {
         return;
     const auto selection = Identify1On ? IdentifySelection::Off : IdentifySelection::Output1;
     Identify1On = !Identify1On;
-    sendCommand(
-        [selection](std::size_t length) { return identifyReport(selection, length); });
+    sendCommand([selection](std::size_t length) { return identifyReport(selection, length); });
     Identify2On = false;
 }
 
@@ -39,8 +38,7 @@ void frmMain::OUT2ID_Click() {
         return;
     const auto selection = Identify2On ? IdentifySelection::Off : IdentifySelection::Output2;
     Identify2On = !Identify2On;
-    sendCommand(
-        [selection](std::size_t length) { return identifyReport(selection, length); });
+    sendCommand([selection](std::size_t length) { return identifyReport(selection, length); });
     Identify1On = false;
 }
 

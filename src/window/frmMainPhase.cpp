@@ -2,10 +2,10 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "window/QtText.h"
-#include "window/frmMain.h"
 #include "planning/PhaseList.h"
 #include "planning/PllModel.h"
+#include "window/QtText.h"
+#include "window/frmMain.h"
 
 namespace tarnwell {
 

@@ -5,13 +5,12 @@
 #include <QPushButton>
 #include <QScopeGuard>
 
-
-#include "window/QtText.h"
-#include "window/YieldGate.h"
-#include "window/frmMain.h"
 #include "planning/DividerSearch.h"
 #include "planning/NearestExact.h"
 #include "planning/PllModel.h"
+#include "window/QtText.h"
+#include "window/YieldGate.h"
+#include "window/frmMain.h"
 
 namespace tarnwell {
 
@@ -30,10 +29,9 @@ QString out1FrequencyHint(const NumberLocale& locale) {
     return QStringLiteral(
                "Type the output 1 frequency in Hz, a number of at least 1, for example %1. The "
                "clock reaches %2 to %3 Hz.")
-        .arg(
-            QString::fromStdString(formatGrouped(kExampleFrequency, locale)),
-            QString::fromStdString(formatGrouped(range.lowest, locale)),
-            QString::fromStdString(formatGrouped(range.highest, locale)));
+        .arg(QString::fromStdString(formatGrouped(kExampleFrequency, locale)),
+             QString::fromStdString(formatGrouped(range.lowest, locale)),
+             QString::fromStdString(formatGrouped(range.highest, locale)));
 }
 
 }  // namespace

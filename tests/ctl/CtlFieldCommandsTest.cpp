@@ -39,8 +39,8 @@ protected:
         // One folder per test and run: ctest runs the tests of this file side by side.
         folder = std::filesystem::temp_directory_path() /
                  ("tarnwell-ctl-field-" +
-                  std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) +
-                  "-" + std::to_string(std::random_device{}()));
+                  std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
+                  std::to_string(std::random_device{}()));
         std::filesystem::create_directories(folder);
     }
     ~CtlFieldCommands() override { std::filesystem::remove_all(folder); }

@@ -15,7 +15,8 @@ TEST(ClockDiscovery, TriesEachClockOnceExceptThoseAlreadyOpenAndClosesItAgain) {
     open.refuseOpens(OpenFailure::PermissionDenied);  // would be, if it were tried
 
     const std::string alreadyOpen[] = {open.path()};
-    const std::vector<DiscoveredClock> found = discoverClocks(backend, defaultUsbIds(), alreadyOpen);
+    const std::vector<DiscoveredClock> found =
+        discoverClocks(backend, defaultUsbIds(), alreadyOpen);
     ASSERT_EQ(found.size(), 2u);
     EXPECT_TRUE(found[0].openable());
     EXPECT_EQ(found[1].refusal, OpenFailure::Busy);

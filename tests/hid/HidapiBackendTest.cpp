@@ -32,9 +32,8 @@ bool underWineWithoutHidapiNeeds() {
         return false;
     }
     const HMODULE cfgmgr32 = LoadLibraryW(L"cfgmgr32.dll");
-    const bool lacking =
-        cfgmgr32 == nullptr ||
-        GetProcAddress(cfgmgr32, "CM_Get_Device_Interface_PropertyW") == nullptr;
+    const bool lacking = cfgmgr32 == nullptr ||
+                         GetProcAddress(cfgmgr32, "CM_Get_Device_Interface_PropertyW") == nullptr;
     if (cfgmgr32 != nullptr) {
         FreeLibrary(cfgmgr32);
     }
@@ -50,7 +49,8 @@ bool underWineWithoutHidapiNeeds() {
 // itself lists for the ids asked (each path once), for our clock's ids and for every device here.
 TEST(HidapiBackend, ListsWhatHidapiListsAndOpensOnlyHidNodes) {
     if (underWineWithoutHidapiNeeds()) {
-        GTEST_SKIP() << "hidapi cannot start here: this Wine lacks CM_Get_Device_Interface_PropertyW";
+        GTEST_SKIP()
+            << "hidapi cannot start here: this Wine lacks CM_Get_Device_Interface_PropertyW";
     }
     HidapiBackend backend;
     std::set<std::pair<std::uint16_t, std::uint16_t>> idsHere{{DeviceVendorId, DeviceProductId}};

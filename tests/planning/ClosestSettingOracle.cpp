@@ -59,7 +59,7 @@ std::optional<ClosestSetting> closestByEnumeration(const SettingSpace& space, do
                                 const i128 diff = (static_cast<i128>(k) << 40) - fScaled * b;
                                 if (excludeF && diff == 0)
                                     continue;
-                                const Pick pick{p.preferredRules, n1, nc, h, l, r, k, ref,
+                                const Pick pick{p.preferredRules,        n1, nc, h, l, r, k, ref,
                                                 diff < 0 ? -diff : diff, b};
                                 if (!best || better(pick, *best))
                                     best = pick;
@@ -73,9 +73,13 @@ std::optional<ClosestSetting> closestByEnumeration(const SettingSpace& space, do
     if (!best)
         return std::nullopt;
     ClosestSetting s;
-    s.plan = DividerPlan{best->preferred ? SearchPass::Preferred : SearchPass::Wide, best->n1,
-                         static_cast<int>(best->nc), best->h, static_cast<int>(best->l),
-                         static_cast<int>(best->r), best->ref};
+    s.plan = DividerPlan{best->preferred ? SearchPass::Preferred : SearchPass::Wide,
+                         best->n1,
+                         static_cast<int>(best->nc),
+                         best->h,
+                         static_cast<int>(best->l),
+                         static_cast<int>(best->r),
+                         best->ref};
     s.errorHz = static_cast<double>(best->k) / static_cast<double>(best->b) - f;
     return s;
 }

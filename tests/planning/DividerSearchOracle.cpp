@@ -111,7 +111,8 @@ SearchResult enumerate(double f1, const Output2Rule& output2, std::int32_t* nc2F
 
 SearchResult enumerateDividersLiterally(double f1) {
     std::int32_t nc2 = 0;
-    return enumerate(f1, [](std::int32_t nc) { return nc; }, &nc2);
+    return enumerate(
+        f1, [](std::int32_t nc) { return nc; }, &nc2);
 }
 
 std::optional<JointPlan> enumerateJointDividersLiterally(double f1, double f2) {

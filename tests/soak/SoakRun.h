@@ -13,8 +13,8 @@
 #include "SoakRandom.h"
 #include "WatchedBackend.h"
 #include "WindowState.h"
-#include "window/frmMain.h"
 #include "sim/VirtualClockBackend.h"
+#include "window/frmMain.h"
 
 namespace tarnwell::soak {
 

@@ -23,7 +23,8 @@ public:
         show(FeatureTransfer::Direction::Send, report);
         return ForwardingDevice::sendFeatureReport(report);
     }
-    [[nodiscard]] std::optional<std::size_t> getFeatureReport(std::span<std::uint8_t> buffer) override {
+    [[nodiscard]] std::optional<std::size_t> getFeatureReport(
+        std::span<std::uint8_t> buffer) override {
         show(FeatureTransfer::Direction::Get, buffer);
         return ForwardingDevice::getFeatureReport(buffer);
     }

@@ -15,9 +15,9 @@
 
 #include "OffscreenApplication.h"
 #include "UhidClockProcess.h"
-#include "window/frmMain.h"
 #include "device/FeatureReport.h"
 #include "hid/HidapiBackend.h"
+#include "window/frmMain.h"
 
 namespace tarnwell {
 namespace {

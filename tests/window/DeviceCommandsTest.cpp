@@ -59,9 +59,9 @@ TEST_F(DeviceCommandsTest, RegisterWriteRefusesTextThatIsNotAByte) {
         const char* reg;
         const char* data;
         const char* box;
-    } cases[] = {{"", "1", "Register"},      {"x", "1", "Register"}, {"256", "1", "Register"},
-                 {"-1", "1", "Register"},    {"1", "", "Value"},     {"1", "255.5", "Value"},
-                 {"1", "0x10", "Value"},     {"bad", "bad", "Register"}};
+    } cases[] = {{"", "1", "Register"},   {"x", "1", "Register"},    {"256", "1", "Register"},
+                 {"-1", "1", "Register"}, {"1", "", "Value"},        {"1", "255.5", "Value"},
+                 {"1", "0x10", "Value"},  {"bad", "bad", "Register"}};
     for (const auto& c : cases) {
         warnings.clear();
         writeRegister(c.reg, c.data);

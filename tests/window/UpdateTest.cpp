@@ -50,7 +50,7 @@ TEST_F(UpdateTest, SendsTheSettingTwiceAndShowsWhatItGives) {
     type("N1_HS", "5.5");
     update();
     ReportBytes rounded = sent;
-    rounded.at(5) = 0xE8;  // N31 1001
+    rounded.at(5) = 0xE8;   // N31 1001
     rounded.at(12) = 0x02;  // N1_HS 6
     EXPECT_EQ(programmed(clock).back(), rounded);
     EXPECT_EQ(text("Out1Freq"), "8530469.53046953");

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "WindowFixture.h"
-#include "window/Twips.h"
 #include "sim/ForwardingBackend.h"
+#include "window/Twips.h"
 
 namespace tarnwell::testing {
 namespace {
@@ -39,7 +39,8 @@ public:
     }
 
 protected:
-    std::unique_ptr<HidDevice> wrap(const std::string&, std::unique_ptr<HidDevice> device) override {
+    std::unique_ptr<HidDevice> wrap(const std::string&,
+                                    std::unique_ptr<HidDevice> device) override {
         return device;
     }
 };

@@ -18,8 +18,8 @@ TEST_F(OutputsTest, EnableIdentifyAndDriveSendOneFullReportEach) {
     control<QCheckBox>("OUT1EN")->setChecked(false);
     control<QCheckBox>("OUT1EN")->setChecked(true);
     control<QComboBox>("Enc1")->setCurrentIndex(3);
-    for (const char* button : {"OUT1ID", "OUT1ID", "OUT1ID", "OUT2ID", "OUT1ID", "OUT1ID",
-                               "OUT2ID", "OUT1ID", "OUT2ID"}) {
+    for (const char* button : {"OUT1ID", "OUT1ID", "OUT1ID", "OUT2ID", "OUT1ID", "OUT1ID", "OUT2ID",
+                               "OUT1ID", "OUT2ID"}) {
         control<QPushButton>(button)->click();
     }
     // Re-picking the entry shown sends again; a pick that changes it sends once.

@@ -2,8 +2,8 @@
 
 #include "ClockSimulatorPanel.h"
 #include "SimulatorBackend.h"
-#include "window/frmMain.h"
 #include "sim/VirtualClockBackend.h"
+#include "window/frmMain.h"
 
 namespace tarnwell::demo {
 

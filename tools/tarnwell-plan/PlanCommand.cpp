@@ -55,14 +55,16 @@ With --nearest, a frequency without an exact setting gets, instead of one line:
   HZ: closest wide GPS=... Fosc=... OUT1=NUM/DEN OUT1_HZ=... ERROR_HZ=... ERROR_PPB=...
 
   nearest below/above  the nearest whole frequencies with an exact setting, looked for within
-                       )" + reach + R"( of HZ ("none within )" + reach + R"(" otherwise)
+                       )" +
+           reach + R"( of HZ ("none within )" + reach + R"(" otherwise)
   closest              the setting whose output 1 is nearest to HZ of all the search allows,
                        OUT1 its exact frequency, OUT1_HZ in decimals enough to show the error
 
 A frequency outside what output 1 can reach gets, after "not found", the range instead, and the
 end of it nearest to HZ when that end has an exact setting:
 
-  HZ: the clock reaches )" + lowest + " to " + highest + R"( Hz
+  HZ: the clock reaches )" +
+           lowest + " to " + highest + R"( Hz
   HZ: nearest above HZ=... DIFF_HZ=... (as above; "below" for a frequency above the range)
 
 With --out2 HZ2, the setting that makes output 1 run at HZ and output 2 at HZ2 both exactly
