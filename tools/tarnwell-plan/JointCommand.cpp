@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "PlanCommand.h"
+#include "SettingJson.h"
 #include "ToolJson.h"
 #include "common/NumberText.h"
 #include "planning/JointDividerSearch.h"
@@ -12,18 +13,12 @@ namespace tarnwell::plan {
 
 namespace {
 
-Json settingJson(const DividerPlan& p, int nc2, int bandwidth) {
-    return {{"pass", p.pass == SearchPass::Preferred ? "preferred" : "wide"},
-            {"GPS", p.reference},
-            {"N31", p.n31},
-            {"N2_HS", p.n2hs},
-            {"N2_LS", p.n2ls},
-            {"N1_HS", p.n1hs},
-            {"NC1_LS", p.nc},
-            {"NC2_LS", nc2},
-            {"BW", bandwidth},
-            {"f3_hz", f3Readout(pllValuesOf(p))},
-            {"fosc_ghz", foscReadoutGHz(pllValuesOf(p))}};
+Json jointSettingJson(const DividerPlan& p, int nc2, int bandwidth) {
+    Json setting = settingJson(p, nc2);
+    setting["BW"] = bandwidth;
+    setting["f3_hz"] = f3Readout(pllValuesOf(p));
+    setting["fosc_ghz"] = foscReadoutGHz(pllValuesOf(p));
+    return setting;
 }
 
 Json choiceJson(const std::optional<Output2Choice>& c) {
@@ -66,12 +61,13 @@ std::string jointJson(std::span<const double> hz, double out2, int bandwidth) {
     for (const double f : hz) {
         Json answer = {{"out1_hz", f}, {"out2_hz", out2}};
         if (const std::optional<JointPlan> joint = findJointDividers(f, out2)) {
-            answer["setting"] = settingJson(joint->plan, joint->nc2, bandwidth);
+            answer["setting"] = jointSettingJson(joint->plan, joint->nc2, bandwidth);
         } else {
             const JointFallback nearest = nearestOutput2Choices(f, out2);
             answer["setting"] = nullptr;
             answer["out1_setting"] =
-                nearest.out1 ? settingJson(*nearest.out1, nearest.out1->nc, bandwidth) : nullptr;
+                nearest.out1 ? jointSettingJson(*nearest.out1, nearest.out1->nc, bandwidth)
+                             : nullptr;
             answer["out2_nearest_below"] = choiceJson(nearest.below);
             answer["out2_nearest_above"] = choiceJson(nearest.above);
         }

@@ -10,6 +10,7 @@
 
 #include "PlanCommand.h"
 #include "SettingEvaluation.h"
+#include "SettingJson.h"
 #include "ToolJson.h"
 #include "common/NumberText.h"
 #include "planning/ClosestSetting.h"
@@ -34,17 +35,6 @@ std::string out1Decimal(const ClosestSetting& s) {
     return exactDecimal(s.out1.numerator, s.out1.denominator, decimalsToShowError(s.errorHz));
 }
 
-Json jsonPlan(const DividerPlan& p) {
-    return {{"pass", p.pass == SearchPass::Preferred ? "preferred" : "wide"},
-            {"GPS", p.reference},
-            {"N31", p.n31},
-            {"N2_HS", p.n2hs},
-            {"N2_LS", p.n2ls},
-            {"N1_HS", p.n1hs},
-            {"NC1_LS", p.nc},
-            {"NC2_LS", p.nc}};
-}
-
 // Whole frequencies and their distances are exact; a ratio is a decimal text, as it is rounded.
 Json jsonNeighbour(const std::optional<ExactNeighbour>& n) {
     if (!n)
@@ -52,13 +42,13 @@ Json jsonNeighbour(const std::optional<ExactNeighbour>& n) {
     return {{"hz", n->frequency},
             {"diff_hz", n->distanceHz},
             {"diff_ppm", number(n->distancePpm)},
-            {"setting", jsonPlan(n->plan)}};
+            {"setting", settingJson(n->plan, n->plan.nc)}};
 }
 
 Json jsonClosest(const std::optional<ClosestSetting>& s) {
     if (!s)
         return nullptr;
-    return {{"setting", jsonPlan(s->plan)},
+    return {{"setting", settingJson(s->plan, s->plan.nc)},
             {"out1_hz", exactNumber(s->out1.numerator, s->out1.denominator)},
             {"out1_decimal", out1Decimal(*s)},
             {"error_hz", number(s->errorHz, 3)},
@@ -112,7 +102,8 @@ std::string nearestJson(std::span<const std::string_view> texts, std::span<const
         const SearchResult exact = findDividers(hz[i]);
         Json answer = {{"input", texts[i]},
                        {"hz", hz[i]},
-                       {"exact_setting", exact.plan ? jsonPlan(*exact.plan) : Json(nullptr)}};
+                       {"exact_setting",
+                        exact.plan ? settingJson(*exact.plan, exact.plan->nc) : Json(nullptr)}};
         if (!exact.plan) {
             const NearestExact near = findNearestExact(hz[i]);
             answer["nearest_below"] = jsonNeighbour(near.below);
