@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <string>
 
@@ -32,10 +36,12 @@ struct Ran {
     }
 };
 
-// Standard error goes to the test's log, where a failure is read.
-Ran runCtl(const std::string& arguments) {
+// Standard error goes to the test's log, where a failure is read. The environment, "NAME=VALUE
+// ...", is the shell's prefix to the command.
+Ran runCtl(const std::string& arguments, const std::string& environment = {}) {
     Ran ran;
-    const std::string command = std::string(TARNWELL_CTL_PROGRAM) + " " + arguments;
+    const std::string command =
+        environment + " " + std::string(TARNWELL_CTL_PROGRAM) + " " + arguments;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
         return ran;
@@ -55,6 +61,24 @@ std::vector<LoggedReport> setFrequencyReports(const std::vector<LoggedReport>& l
             found.push_back(report);
     }
     return found;
+}
+
+// What Find and Update send for 10 MHz to a clock whose serial gives BW 15.
+FeatureReport tenMegahertzReport() {
+    const PllBoxValues documented{4687500, 5, 11, 512, 11, 48, 48, 0, 15};
+    return *setFrequencyReport(encodePllSettings(documented).bytes, 65);
+}
+
+std::size_t clocksListed(const Ran& listed) {
+    const std::optional<Json> list = listed.json();
+    return list ? (*list).at("clocks").size() : 0;
+}
+
+std::string temporaryFolder() {
+    const char* const temporary = std::getenv("TMPDIR");
+    std::string pattern =
+        std::string(temporary != nullptr ? temporary : "/tmp") + "/tarnwell-ctl-XXXXXX";
+    return ::mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
 }
 
 TEST(CtlOnUhid, ListSetShowAndStatusOnTheKernelsHidStack) {
@@ -82,9 +106,8 @@ TEST(CtlOnUhid, ListSetShowAndStatusOnTheKernelsHidStack) {
     ASSERT_TRUE(rig.request("clear-log UHID-C1").ok);
     const Ran set = runCtl("set 10000000 -s UHID-C1");
     ASSERT_EQ(set.status, 0) << set.out;
-    // What Find and Update send for 10 MHz to a clock whose serial gives BW 15, twice.
-    const PllBoxValues documented{4687500, 5, 11, 512, 11, 48, 48, 0, 15};
-    const FeatureReport expected = *setFrequencyReport(encodePllSettings(documented).bytes, 65);
+    // Sent twice, as Find and Update does.
+    const FeatureReport expected = tenMegahertzReport();
     const std::vector<LoggedReport> sent = setFrequencyReports(rig.log("UHID-C1"));
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(sent[0].bytes, expected);
@@ -135,6 +158,58 @@ TEST(CtlOnUhid, ShowAndSetGiveUpOnAStalledClockWithStatus6) {
         EXPECT_LT(took, 4s) << command;
     }
     ASSERT_TRUE(rig.request("resume UHID-C2").ok);
+}
+
+TEST(CtlOnUhid, ApplyRestoresASavedConfigurationThatDiffMissedBefore) {
+    if (!uhidclock::uhidAvailable())
+        GTEST_SKIP() << "needs /dev/uhid: runs inside the VM of scripts/uhid-vm/run.sh";
+    UhidClockProcess rig({"UHID-C3"});
+    ASSERT_TRUE(rig.running());
+    ASSERT_TRUE(uhidclock::eventually([&] { return runCtl("list").status == 0; }, 5s));
+    ASSERT_EQ(runCtl("set 10000000 -s UHID-C3").status, 0);
+    const Ran saved = runCtl("show --json -s UHID-C3");
+    ASSERT_EQ(saved.status, 0) << saved.out;
+    const std::string folder = temporaryFolder();
+    ASSERT_FALSE(folder.empty());
+    const std::string file = folder + "/clock.json";
+    std::ofstream(file) << saved.out;
+
+    ASSERT_EQ(runCtl("set 25000000 -s UHID-C3").status, 0);
+    EXPECT_EQ(runCtl("diff " + file).status, 9);
+    ASSERT_TRUE(rig.request("clear-log UHID-C3").ok);
+    const Ran applied = runCtl("apply " + file);
+    EXPECT_EQ(applied.status, 0) << applied.out;
+    const std::vector<LoggedReport> sent = setFrequencyReports(rig.log("UHID-C3"));
+    ASSERT_FALSE(sent.empty());
+    for (const LoggedReport& report : sent)
+        EXPECT_EQ(report.bytes, tenMegahertzReport());
+    EXPECT_EQ(runCtl("diff " + file).status, 0);
+    EXPECT_EQ(runCtl("show --json -s UHID-C3").json(), saved.json());
+    std::filesystem::remove_all(folder);
+}
+
+TEST(CtlOnUhid, AClockWithOtherUsbIdsIsFoundAfterOneLineInTheSettingsFile) {
+    if (!uhidclock::uhidAvailable())
+        GTEST_SKIP() << "needs /dev/uhid: runs inside the VM of scripts/uhid-vm/run.sh";
+    UhidClockProcess rig({"UHID-C4"}, 100ms, "1234:abcd");
+    ASSERT_TRUE(rig.running());
+    const std::string folder = temporaryFolder();
+    ASSERT_FALSE(folder.empty());
+    std::filesystem::create_directories(folder + "/tarnwell");
+    std::ofstream(folder + "/tarnwell/usb-ids.conf") << "1234:abcd\n";
+
+    const std::string settings = "XDG_CONFIG_HOME=" + folder;
+    EXPECT_TRUE(uhidclock::eventually(
+        [&] { return clocksListed(runCtl("list --json", settings)) == 1; }, 5s));
+    EXPECT_EQ(clocksListed(runCtl("list --json", "XDG_CONFIG_HOME=" + folder + "/none")), 0u);
+    EXPECT_EQ(runCtl("show -s UHID-C4", settings).status, 0);
+
+    const Ran rule = runCtl("udev-rule --usb-id 1234:abcd");
+    EXPECT_EQ(rule.status, 0);
+    EXPECT_NE(rule.out.find(R"(ATTRS{idVendor}=="1234", ATTRS{idProduct}=="abcd")"),
+              std::string::npos)
+        << rule.out;
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

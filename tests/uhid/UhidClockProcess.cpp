@@ -41,7 +41,8 @@ int connectTo(const std::string& path) {
 }  // namespace
 
 UhidClockProcess::UhidClockProcess(const std::vector<std::string>& serials,
-                                   std::chrono::milliseconds inputInterval) {
+                                   std::chrono::milliseconds inputInterval,
+                                   const std::string& usbId) {
     const char* const temporary = std::getenv("TMPDIR");
     std::string pattern =
         std::string(temporary != nullptr ? temporary : "/tmp") + "/tarnwell-uhid-XXXXXX";
@@ -54,6 +55,9 @@ UhidClockProcess::UhidClockProcess(const std::vector<std::string>& serials,
 
     std::vector<std::string> arguments = {TARNWELL_UHID_CLOCK_PATH, "--socket", socketPath,
                                           "--input-interval-ms", interval};
+    if (!usbId.empty()) {
+        arguments.insert(arguments.end(), {"--usb-id", usbId});
+    }
     arguments.insert(arguments.end(), serials.begin(), serials.end());
     std::vector<char*> argv;
     for (std::string& argument : arguments) {

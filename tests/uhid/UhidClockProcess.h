@@ -23,10 +23,12 @@ public:
         std::vector<std::string> lines;  // data lines, or the error text when not ok
     };
 
-    // Starts tarnwell-uhid-clock with these clocks; running() tells whether it came up.
+    // Starts tarnwell-uhid-clock with these clocks; running() tells whether it came up. The clocks
+    // carry the build's USB ids unless usbId ("VID:PID") names others.
     explicit UhidClockProcess(
         const std::vector<std::string>& serials,
-        std::chrono::milliseconds inputInterval = std::chrono::milliseconds(100));
+        std::chrono::milliseconds inputInterval = std::chrono::milliseconds(100),
+        const std::string& usbId = {});
     ~UhidClockProcess();
     UhidClockProcess(const UhidClockProcess&) = delete;
     UhidClockProcess& operator=(const UhidClockProcess&) = delete;

@@ -81,7 +81,7 @@ std::string ClockRig::add(const AddClock& request) {
         return error("a clock " + request.serial + " exists already");
     }
     auto clock =
-        std::make_unique<UhidClock>(request.serial, request.featureReportLength,
+        std::make_unique<UhidClock>(request.serial, usbId_, request.featureReportLength,
                                     request.inputReportLength, request.topLevelCollections);
     std::string why;
     if (!clock->plug(why)) {

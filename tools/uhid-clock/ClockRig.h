@@ -15,6 +15,9 @@ namespace tarnwell::uhidclock {
 // them.
 class ClockRig {
 public:
+    // Every clock of the rig carries these USB ids.
+    explicit ClockRig(UsbId usbId) : usbId_(usbId) {}
+
     // The complete reply: data lines, then "ok" or "error: ...", each ending in a newline.
     std::string execute(const Request& request);
     std::string execute(std::string_view line);
@@ -28,6 +31,7 @@ private:
     std::string add(const AddClock& request);
     UhidClock* find(const std::string& serial);
 
+    UsbId usbId_;
     std::vector<std::unique_ptr<UhidClock>> clocks_;
 };
 

@@ -26,9 +26,10 @@ std::string reportTypeName(std::uint8_t type) {
 
 }  // namespace
 
-UhidClock::UhidClock(std::string serial, std::size_t featureReportLength,
+UhidClock::UhidClock(std::string serial, UsbId usbId, std::size_t featureReportLength,
                      std::size_t inputReportLength, std::size_t topLevelCollections)
     : serial_(std::move(serial)),
+      usbId_(usbId),
       topLevelCollections_(topLevelCollections),
       model_(featureReportLength, inputReportLength) {}
 
@@ -40,8 +41,8 @@ bool UhidClock::plug(std::string& error) {
     const UhidIdentity identity{
         "Tarnwell uhid clock",
         serial_,
-        DeviceVendorId,
-        DeviceProductId,
+        usbId_.vendor,
+        usbId_.product,
         kFirmwareVersion,
         vendorReportDescriptor(model_.featureReportLength() - 1, model_.inputReportLength() - 1,
                                topLevelCollections_)};

@@ -8,6 +8,7 @@
 
 #include "ControlProtocol.h"
 #include "UhidDevice.h"
+#include "device/UsbIds.h"
 #include "sim/ClockModel.h"
 
 namespace tarnwell::uhidclock {
@@ -17,8 +18,8 @@ namespace tarnwell::uhidclock {
 // its settings and its log while unplugged, like a clock that is carried to another port.
 class UhidClock {
 public:
-    UhidClock(std::string serial, std::size_t featureReportLength, std::size_t inputReportLength,
-              std::size_t topLevelCollections = 1);
+    UhidClock(std::string serial, UsbId usbId, std::size_t featureReportLength,
+              std::size_t inputReportLength, std::size_t topLevelCollections = 1);
 
     const std::string& serial() const { return serial_; }
     bool plugged() const { return device_ != nullptr; }
@@ -54,6 +55,7 @@ private:
     bool stalled() const { return stalled_; }
 
     std::string serial_;
+    UsbId usbId_;
     std::size_t topLevelCollections_;
     ClockModel model_;
     std::unique_ptr<UhidDevice> device_;

@@ -1,8 +1,9 @@
 // tarnwell-uhid-clock: simulated clocks on the Linux kernel's HID bus (/dev/uhid), for tests that
 // drive the real hidraw and hidapi stack. Needs write access to /dev/uhid (root).
-//   tarnwell-uhid-clock --socket PATH [--input-interval-ms N] [SERIAL...]
+//   tarnwell-uhid-clock --socket PATH [--input-interval-ms N] [--usb-id VID:PID] [SERIAL...]
 // Each SERIAL is plugged in at start with the default report lengths; the control socket at PATH
 // takes further requests (see ControlProtocol.h). It exists only once the clocks are created.
+// Every clock carries the build's USB ids unless --usb-id gives others.
 
 #include <poll.h>
 
@@ -17,6 +18,7 @@
 
 #include "ClockRig.h"
 #include "ControlServer.h"
+#include "device/UsbIds.h"
 
 namespace {
 
@@ -28,6 +30,7 @@ volatile std::sig_atomic_t stopRequested = 0;
 struct Options {
     std::string socketPath;
     std::chrono::milliseconds inputInterval{100};
+    tarnwell::UsbId usbId = tarnwell::defaultUsbIds().front();
     std::vector<std::string> serials;
 };
 
@@ -46,6 +49,12 @@ std::optional<Options> parseOptions(int argc, char** argv) {
                 return std::nullopt;
             }
             options.inputInterval = std::chrono::milliseconds(ms);
+        } else if (arg == "--usb-id" && i + 1 < argc) {
+            const std::optional<tarnwell::UsbId> id = tarnwell::parseUsbId(argv[++i]);
+            if (!id) {
+                return std::nullopt;
+            }
+            options.usbId = *id;
         } else if (arg.starts_with("-")) {
             return std::nullopt;
         } else {
@@ -111,14 +120,16 @@ void serve(ClockRig& rig, ControlServer& server, std::chrono::milliseconds input
 int main(int argc, char** argv) {
     const std::optional<Options> options = parseOptions(argc, argv);
     if (!options) {
-        std::fprintf(stderr, "usage: %s --socket PATH [--input-interval-ms N] [SERIAL...]\n",
-                     argv[0]);
+        std::fprintf(
+            stderr,
+            "usage: %s --socket PATH [--input-interval-ms N] [--usb-id VID:PID] [SERIAL...]\n",
+            argv[0]);
         return 2;
     }
     std::signal(SIGTERM, [](int) { stopRequested = 1; });
     std::signal(SIGINT, [](int) { stopRequested = 1; });
 
-    ClockRig rig;
+    ClockRig rig(options->usbId);
     for (const std::string& serial : options->serials) {
         const std::string reply = rig.execute(Request{AddClock{serial}});
         if (reply.starts_with(kReplyErrorPrefix)) {
