@@ -14,17 +14,18 @@ root=$PWD
 # Only what the window and its tests use: Core, Gui, Widgets, the Windows and offscreen platform
 # plugins and the Windows styles. Modules the window does not use are off (sql, network, dbus,
 # opengl, printsupport, concurrent, xml, testlib), and so are the image formats it reads or
-# writes none of (jpeg, gif, ico; PNG stays for screenshots), the Direct2D platform plugin,
-# Vulkan, and ICU (QLocale and the codecs do without). tabletevent: Debian's source drops the
-# tablet header it needs. dynamicgl: with OpenGL off, the Windows plugin of 6.4.2 still compiles
-# its dynamic-GL branch and fails.
+# writes none of (jpeg, gif, ico; PNG stays for screenshots), Vulkan, and ICU (QLocale and the
+# codecs do without). tabletevent: Debian's source drops the tablet header it needs. dynamicgl:
+# with OpenGL off, the Windows plugin of 6.4.2 still compiles its dynamic-GL branch and fails.
+# direct2d stays on: without it 6.4.2 leaves the DirectWrite font database out of Gui while the
+# Windows plugin still refers to it, and every program fails to link.
 qt_options=(
     -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
     -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF
 )
 for feature in sql network dbus opengl dynamicgl printsupport concurrent xml testlib vulkan \
-    icu tabletevent jpeg gif ico direct2d; do
+    icu tabletevent jpeg gif ico; do
     qt_options+=("-DFEATURE_$feature=OFF")
 done
 
