@@ -64,7 +64,8 @@ work=$prefix.work
 log=$work/build.log
 cat <<EOF
 qt-windows: building Qt $version for Windows (static, mingw-w64) from Debian's qt6-base source.
-  This happens once per machine and takes 25 to 40 minutes on 2 cores ($(nproc) here).
+  This happens once per machine: about half an hour of compiling with 2 cores free ($(nproc) here),
+  longer on a busy machine (95 minutes once, shared with other builds).
   It goes to $prefix
   and every later run reuses it. Full log: $log
 EOF
@@ -75,13 +76,9 @@ echo "qt-windows: fetching the source package qt6-base=$version"
 fetch_debian_source "$work" "$work/src" "qt6-base=$version"
 source_dir=$(find "$work/src" -mindepth 1 -maxdepth 1 -type d | head -n 1)
 
-launcher=()
-if command -v ccache >/dev/null; then
-    launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-fi
 echo "qt-windows: configuring"
 if ! cmake -S "$source_dir" -B "$work/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DCMAKE_INSTALL_PREFIX="$prefix" "${launcher[@]}" "${qt_options[@]}" >"$log" 2>&1; then
+    -DCMAKE_INSTALL_PREFIX="$prefix" "${qt_options[@]}" >"$log" 2>&1; then
     tail -n 40 "$log" >&2
     echo "qt-windows: configuring Qt failed; the whole log is $log" >&2
     exit 1
