@@ -14,17 +14,18 @@ root=$PWD
 # Only what the window and its tests use: Core, Gui, Widgets, the Windows and offscreen platform
 # plugins and the Windows styles. Modules the window does not use are off (sql, network, dbus,
 # opengl, printsupport, concurrent, xml, testlib), and so are the image formats it reads or
-# writes none of (jpeg, gif, ico; PNG stays for screenshots), the Direct2D platform plugin,
-# Vulkan, and ICU (QLocale and the codecs do without). tabletevent: Debian's source drops the
-# tablet header it needs. dynamicgl: with OpenGL off, the Windows plugin of 6.4.2 still compiles
-# its dynamic-GL branch and fails.
+# writes none of (jpeg, gif, ico; PNG stays for screenshots), Vulkan, and ICU (QLocale and the
+# codecs do without). tabletevent: Debian's source drops the tablet header it needs. dynamicgl:
+# with OpenGL off, the Windows plugin of 6.4.2 still compiles its dynamic-GL branch and fails.
+# direct2d stays on: without it 6.4.2 leaves the DirectWrite font database out of Gui while the
+# Windows plugin still refers to it, and every program fails to link.
 qt_options=(
     -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
     -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF
 )
 for feature in sql network dbus opengl dynamicgl printsupport concurrent xml testlib vulkan \
-    icu tabletevent jpeg gif ico direct2d; do
+    icu tabletevent jpeg gif ico; do
     qt_options+=("-DFEATURE_$feature=OFF")
 done
 
@@ -63,7 +64,8 @@ work=$prefix.work
 log=$work/build.log
 cat <<EOF
 qt-windows: building Qt $version for Windows (static, mingw-w64) from Debian's qt6-base source.
-  This happens once per machine and takes 25 to 40 minutes on 2 cores ($(nproc) here).
+  This happens once per machine: about half an hour of compiling with 2 cores free ($(nproc) here),
+  longer on a busy machine (95 minutes once, shared with other builds).
   It goes to $prefix
   and every later run reuses it. Full log: $log
 EOF
@@ -74,13 +76,9 @@ echo "qt-windows: fetching the source package qt6-base=$version"
 fetch_debian_source "$work" "$work/src" "qt6-base=$version"
 source_dir=$(find "$work/src" -mindepth 1 -maxdepth 1 -type d | head -n 1)
 
-launcher=()
-if command -v ccache >/dev/null; then
-    launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-fi
 echo "qt-windows: configuring"
 if ! cmake -S "$source_dir" -B "$work/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DCMAKE_INSTALL_PREFIX="$prefix" "${launcher[@]}" "${qt_options[@]}" >"$log" 2>&1; then
+    -DCMAKE_INSTALL_PREFIX="$prefix" "${qt_options[@]}" >"$log" 2>&1; then
     tail -n 40 "$log" >&2
     echo "qt-windows: configuring Qt failed; the whole log is $log" >&2
     exit 1
