@@ -2,8 +2,9 @@
 
 #include <utility>
 
-// clang-format off: windows.h (through the header) first, the others need its types; hidsdi.h
-// declares C functions without saying so to C++.
+// windows.h (through the header) first, the others need its types; hidsdi.h declares C
+// functions without saying so to C++.
+// clang-format off
 #include <dbt.h>
 extern "C" {
 #include <hidsdi.h>

@@ -3,12 +3,13 @@
 #include <memory>
 #include <vector>
 
-// clang-format off: windows.h first, the HID headers need its types; they declare C functions
-// without saying so to C++.
+// windows.h first, the HID headers need its types; they declare C functions without saying so
+// to C++.
+// clang-format off
 #include <windows.h>
 extern "C" {
-#include <hidpi.h>
 #include <hidsdi.h>
+#include <hidpi.h>
 }
 // clang-format on
 

@@ -6,9 +6,10 @@
 #include <chrono>
 #include <memory>
 
-// clang-format off: windows.h first, the others need its types.
-#include <dbt.h>
+// windows.h first, the others need its types.
+// clang-format off
 #include <windows.h>
+#include <dbt.h>
 extern "C" {
 #include <hidsdi.h>
 }
