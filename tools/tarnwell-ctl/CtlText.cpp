@@ -55,7 +55,7 @@ std::string failureText(OpenFailure failure) {
     return "the system refused to open it";
 }
 
-std::string fixText(OpenFailure failure, const HidDeviceInfo& clock) {
+std::string fixText(OpenFailure failure, [[maybe_unused]] const HidDeviceInfo& clock) {
     switch (failure) {
         case OpenFailure::PermissionDenied:
 #ifdef _WIN32
