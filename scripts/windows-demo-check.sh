@@ -17,35 +17,42 @@ if [ ! -f "$demo" ]; then
     echo "windows-demo-check: no $demo; scripts/windows-cross.sh builds it" >&2
     exit 1
 fi
-# Two windows side by side with their frames, and the taskbar-less desktop around them.
-screen=1000x840
+# Room for both windows side by side with their frames; the picture is cut to them.
+screen=1280x900
+if [ -z "${TARNWELL_DEMO_CHECK_DISPLAY:-}" ]; then
+    # Once more, on a virtual X display of its own.
+    exec env TARNWELL_DEMO_CHECK_DISPLAY=1 LC_ALL=C.UTF-8 xvfb-run --auto-servernum \
+        --server-args="-screen 0 ${screen}x24" "$0" "$@"
+fi
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
 # The server of the headless runs has no display: this run starts its own on the virtual one.
 "$wineserver" -k 2>/dev/null || true
-run_demo() {
-    start_wine "$build/wine"
-    "$wine" explorer "/desktop=Tarnwell,$screen" "$demo" --screenshot-dir "$(windows_path "$work")" \
-        </dev/null >"$work/received.txt" 2>"$work/stderr.txt" &
-    local running=$!
-    # The picture is taken while both windows are up: the demo saves its own pictures after the
-    # Find's polls and then ends at once.
-    for _ in $(seq 600); do
-        [ -f "$work/demo-main.png" ] && break
-        kill -0 "$running" 2>/dev/null || break
-        sleep 0.1
-    done
-    [ -z "$picture" ] || import -window root "$picture"
-    wait "$running"
-}
-export -f run_demo start_wine windows_path
-export build demo screen work picture wine wineserver
-LC_ALL=C.UTF-8 xvfb-run --auto-servernum --server-args="-screen 0 ${screen}x24" bash -c run_demo || {
+start_wine "$build/wine"
+trap '"$wineserver" -k 2>/dev/null || true; rm -rf "$work"' EXIT
+
+"$wine" explorer "/desktop=Tarnwell,$screen" "$demo" --screenshot-dir "$(windows_path "$work")" \
+    </dev/null >"$work/received.txt" 2>"$work/stderr.txt" &
+running=$!
+# The picture: the last screen taken before the demo saves its own pictures, which it does after
+# the Find's polls, just before it draws a window of its own for window.png.
+for _ in $(seq 600); do
+    [ -f "$work/demo-main.png" ] && break
+    kill -0 "$running" 2>/dev/null || break
+    if [ -n "$picture" ]; then
+        import -window root "$work/screen.png"
+        [ -f "$work/demo-main.png" ] || mv "$work/screen.png" "$work/before-save.png"
+    fi
+    sleep 0.2
+done
+if [ -n "$picture" ] && [ -f "$work/before-save.png" ]; then
+    desktop=$(convert "$work/before-save.png" -format '%[pixel:p{0,0}]' info:)
+    convert "$work/before-save.png" -trim +repage -bordercolor "$desktop" -border 12 "$picture"
+fi
+if ! wait "$running"; then
     echo "windows-demo-check: tarnwell-demo.exe failed under Wine:" >&2
     cat "$work/stderr.txt" >&2
     exit 1
-}
+fi
 
 frequency_sets=$(grep -c 'set frequency' "$work/received.txt" || true)
 if [ "$frequency_sets" -ne 2 ]; then
