@@ -3,6 +3,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <thread>
+
 #include "CommandLog.h"
 #include "WindowFixture.h"
 
@@ -31,7 +33,13 @@ protected:
     // The clock answers again; the next tick finds it, opens it and reads it.
     void expectRecovery(VirtualClock& clock) {
         clock.releaseStall();
-        tick();
+        // The stuck call returns on its own thread, which then closes its handle: that may take
+        // a moment after the release, and the window reopens the clock on the first tick after.
+        for (int i = 0; i < 200 && !(window().commandGateOpen() && clock.openHandleCount() == 1);
+             ++i) {
+            std::this_thread::sleep_for(2ms);
+            tick();
+        }
         EXPECT_TRUE(window().commandGateOpen());
         EXPECT_EQ(text("GPS"), "10000000");
         // Each stuck handle is closed once its call has returned.
