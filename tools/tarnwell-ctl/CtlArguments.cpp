@@ -10,16 +10,16 @@ namespace tarnwell::ctl {
 namespace {
 
 // Registers an option of the table with the parser; its value lands in `parsed` as text.
-void addOption(CLI::App& app, const OptionSpec& spec, CtlArguments& parsed) {
-    if (spec.value == OptionValue::None) {
-        app.add_flag_callback(spec.names,
-                              [&parsed, name = spec.names] { parsed.flags.push_back(name); })
+void addOption(CLI::App& app, const OptionSpec& option, CtlArguments& parsed) {
+    if (option.value == OptionValue::None) {
+        app.add_flag_callback(option.names,
+                              [&parsed, name = option.names] { parsed.flags.push_back(name); })
             ->disable_flag_override();
         return;
     }
     app.add_option_function<std::string>(
-        spec.names,
-        [&parsed, name = spec.names](const std::string& text) { parsed.values[name] = text; });
+        option.names,
+        [&parsed, name = option.names](const std::string& text) { parsed.values[name] = text; });
 }
 
 // The table's options that take seconds, read once for every command that has them.

@@ -1,9 +1,6 @@
 // The commands for clocks nobody watches: apply and diff a saved configuration, the metrics, and
 // the udev rule for the USB ids in force.
 
-#include <fstream>
-#include <sstream>
-
 #include "CtlRun.h"
 #include "CtlText.h"
 #include "PrometheusMetrics.h"
@@ -11,6 +8,7 @@
 #include "commands/CommandPayloads.h"
 #include "device/ClockDiscovery.h"
 #include "device/UdevRule.h"
+#include "device/UsbIdSettings.h"
 #include "planning/PhaseList.h"
 #include "planning/PllModel.h"
 #include "readback/IdentityText.h"
@@ -26,20 +24,11 @@ constexpr auto kTextfileRefresh = 30s;
 // How often the clocks are looked at while the file is kept.
 constexpr auto kMetricsPoll = 2s;
 
-std::optional<std::string> fileText(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return std::nullopt;
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
 }  // namespace
 
 int Run::readSaved(std::optional<SavedConfiguration>& saved) {
     const std::string path = args_.positional[0];
-    const std::optional<std::string> text = fileText(path);
+    const std::optional<std::string> text = thisPlatform().readFile(path);
     if (!text)
         return fail(kExitUsage, "cannot read " + path);
     SavedReading reading = readSavedConfiguration(*text, path);
