@@ -7,28 +7,30 @@
 # unpacks the source package (patches applied; needs dpkg-dev) into DEST_DIR. WORK_DIR holds
 # apt's private lists and downloads for the time of the call.
 
-# Prints the machine's `deb` entries as one-line `deb-src` entries.
-debian_source_list() {
+# Prints the machine's `deb` entries as one-line entries of TYPE (deb or deb-src).
+#   debian_apt_entries TYPE
+debian_apt_entries() {
+    local type=$1
     if [ -n "${TARNWELL_DEBIAN_MIRROR:-}" ]; then
         local suite=${TARNWELL_DEBIAN_SUITE:-$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")}
-        echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $TARNWELL_DEBIAN_MIRROR $suite main"
+        echo "$type [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $TARNWELL_DEBIAN_MIRROR $suite main"
         return
     fi
     local list
     for list in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-        [ -f "$list" ] && sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' "$list"
+        [ -f "$list" ] && sed -n "s/^[[:space:]]*deb[[:space:]]/$type /p" "$list"
     done
     for list in /etc/apt/sources.list.d/*.sources; do
         [ -f "$list" ] || continue
         # deb822: stanzas split by blank lines; continuation lines (inline keys) are left out.
-        awk '
+        awk -v type="$type" '
             function flush(   u, s, n, m, uris, suites, opts) {
                 if (types ~ /(^| )deb( |$)/ && tolower(enabled) != "no") {
                     opts = signedby == "" ? "" : "[signed-by=" signedby "] "
                     n = split(uri, uris, " "); m = split(suite, suites, " ")
                     for (u = 1; u <= n; u++)
                         for (s = 1; s <= m; s++)
-                            print "deb-src " opts uris[u] " " suites[s] (suites[s] ~ /\/$/ ? "" : " " comps)
+                            print type " " opts uris[u] " " suites[s] (suites[s] ~ /\/$/ ? "" : " " comps)
                 }
                 types = uri = suite = comps = signedby = enabled = ""
             }
@@ -53,7 +55,7 @@ fetch_debian_source() {
     local work=$1 dest=$2 package=$3
     local apt=$work/apt
     mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$dest"
-    debian_source_list >"$apt/sources.list"
+    debian_apt_entries deb-src >"$apt/sources.list"
     if [ ! -s "$apt/sources.list" ]; then
         echo "No deb entries in /etc/apt/sources.list{,.d}; set TARNWELL_DEBIAN_MIRROR to a Debian archive." >&2
         return 1

@@ -2,24 +2,26 @@
 # Sets up a Debian 12 machine for Tarnwell, builds it, and then runs the tool or every test.
 #   scripts/dev.sh run     install what is needed, build, start the window
 #   scripts/dev.sh test    install what is needed, check the C++ formatting, build, run every
-#                          test: the unit and window
-#                          tests, the Debian package through lintian and the metadata validators,
-#                          the same tests under AddressSanitizer and UBSan, a short fuzzing run,
-#                          everything cross-built for Windows with its tests, the demo and the
-#                          installer under Wine (the first run on a machine builds Qt for Windows), and
-#                          (as root) the tests against the kernel's HID stack inside a small VM
-# Compiler warnings are errors in every build made here (TARNWELL_WERROR).
-set -euo pipefail
+#                          test: the unit and window tests, the Debian package through lintian and
+#                          the metadata validators, the same tests under AddressSanitizer and
+#                          UBSan with a short fuzzing run in that build, everything cross-built
+#                          for Windows with its tests, the demo and the installer under Wine (the
+#                          first run on a machine builds Qt for Windows), and (as root) the tests
+#                          against the kernel's HID stack inside a small VM. It ends with the time
+#                          each step took.
+# Compiler warnings are errors in every build made here (TARNWELL_WERROR), and every build goes
+# through ccache.
+. "$(dirname "$0")/errors.sh"
 cd "$(dirname "$0")/.."
 
-packages=(g++ cmake ninja-build pkg-config dpkg-dev qt6-base-dev libhidapi-dev libudev-dev
+packages=(g++ cmake ninja-build pkg-config dpkg-dev ccache qt6-base-dev libhidapi-dev libudev-dev
           nlohmann-json3-dev libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
           fonts-liberation)
 # Only the tests need these: clang's libFuzzer, and the package check's manual page maker and
-# validators, promtool (Debian's prometheus) to check the metrics, and clang-format; scripts/windows-cross.sh
-# asks for its own.
+# validators, promtool (Debian's prometheus) to check the metrics, and clang-format with git for
+# the format check; the later steps' scripts ask for their own.
 test_packages=(clang libclang-rt-14-dev help2man lintian appstream desktop-file-utils prometheus
-               clang-format)
+               clang-format git)
 # qemu with busybox for the VM, whose tests run only as root.
 vm_packages=(qemu-system-x86 busybox-static cpio xz-utils)
 
@@ -30,8 +32,44 @@ vm_packages=(qemu-system-x86 busybox-static cpio xz-utils)
 build() {
     set_debian_build_flags
     cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWELL_WERROR=ON \
-        "${debian_build_flags[@]}"
+        -DCMAKE_CXX_COMPILER_LAUNCHER=ccache "${debian_build_flags[@]}"
     cmake --build build
+}
+
+step_names=()
+step_times=()
+print_step_times() {
+    local i total=0
+    echo "dev.sh test: time per step"
+    for i in "${!step_names[@]}"; do
+        printf '  %-34s %3d min %02d s\n' "${step_names[$i]}" $((step_times[i] / 60)) $((step_times[i] % 60))
+        total=$((total + step_times[i]))
+    done
+    printf '  %-34s %3d min %02d s\n' total $((total / 60)) $((total % 60))
+}
+
+# step NAME COMMAND...: runs one step of the test command and notes its time. A failure names the
+# step and ends the run with its status, after the table of the steps so far.
+step() {
+    local name=$1 started=$SECONDS status=0
+    shift
+    echo "== dev.sh test: $name"
+    # In a subshell that sets -e itself: `if` or `||` around it would switch -e off inside.
+    set +e
+    (
+        set -e
+        "$@"
+    )
+    status=$?
+    set -e
+    step_names+=("$name")
+    step_times+=($((SECONDS - started)))
+    if [ "$status" -ne 0 ]; then
+        step_names[-1]+=" (FAILED)"
+        print_step_times
+        echo "dev.sh test: step \"$name\" failed with status $status: $*" >&2
+        exit "$status"
+    fi
 }
 
 case "${1:-}" in
@@ -44,19 +82,24 @@ case "${1:-}" in
         if [ "$(id -u)" -eq 0 ]; then
             test_packages+=("${vm_packages[@]}")
         fi
+        # Not a step of its own: without root it only prints the sudo line to run, and stops.
+        started=$SECONDS
         ensure_debian_packages Tarnwell "${packages[@]}" "${test_packages[@]}"
-        scripts/format-check.sh
-        build
-        ctest --test-dir build --output-on-failure -j "$(nproc)"
-        scripts/package-check.sh build
-        scripts/sanitize-tests.sh build-asan
-        scripts/fuzz.sh 8
-        scripts/windows-cross.sh build-windows
+        step_names+=("install packages")
+        step_times+=($((SECONDS - started)))
+        step "format check" scripts/format-check.sh
+        step "build" build
+        step "tests" ctest --test-dir build --output-on-failure -j "$(nproc)"
+        step "package check" scripts/package-check.sh build
+        step "sanitizer tests" scripts/sanitize-tests.sh build-asan
+        step "fuzzing" scripts/fuzz.sh --build build-asan 8
+        step "Windows build and tests" scripts/windows-cross.sh build-windows
         if [ "$(id -u)" -eq 0 ]; then
-            scripts/uhid-vm/run.sh build
+            step "tests in the VM" scripts/uhid-vm/run.sh build
         else
             echo "Skipping the tests on the kernel's HID stack: they boot a VM and need root." >&2
         fi
+        print_step_times
         ;;
     *)
         echo "usage: scripts/dev.sh run|test" >&2

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Checks that every C++ file under version control is formatted as .clang-format says, so that
 # style is never a review topic. Fix what it lists with: clang-format -i FILE...
-set -euo pipefail
+. "$(dirname "$0")/errors.sh"
 cd "$(dirname "$0")/.."
 . scripts/debian-packages.sh
-ensure_debian_packages "The format check" clang-format
+ensure_debian_packages "The format check" clang-format git
 mapfile -t files < <(git ls-files '*.cpp' '*.h')
 report=$(mktemp)
 trap 'rm -f "$report"' EXIT

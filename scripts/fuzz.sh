@@ -1,36 +1,44 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer programs with clang in build-fuzz and runs each for a set time, starting
-# from its kept corpus in fuzz/corpus/<target>. New inputs go to a scratch folder; --merge adds
-# those that reach new code to the kept corpus. A crash or a broken property fails the run and
-# leaves the input in build-fuzz/artifacts/.
-#   scripts/fuzz.sh [SECONDS_PER_TARGET] [--merge] [TARGET...]
-# Needs the Debian packages clang and libclang-rt-14-dev.
-set -euo pipefail
+# Runs each libFuzzer program for a set time, starting from its kept corpus in
+# fuzz/corpus/<target>. New inputs go to a scratch folder; --merge adds those that reach new code
+# to the kept corpus. A crash or a broken property fails the run and leaves the input in
+# BUILD_DIR/artifacts/. The programs come from the sanitizer build when given one (--build
+# build-asan, as scripts/dev.sh test does: scripts/sanitize-tests.sh builds them there);
+# otherwise they are built with clang in build-fuzz.
+#   scripts/fuzz.sh [--build BUILD_DIR] [SECONDS_PER_TARGET] [--merge] [TARGET...]
+. "$(dirname "$0")/errors.sh"
 cd "$(dirname "$0")/.."
 
 seconds=60
 merge=false
+dir=
 targets=()
-for arg in "$@"; do
-    case "$arg" in
+while [ $# -gt 0 ]; do
+    case "$1" in
         --merge) merge=true ;;
-        ''|*[!0-9]*) targets+=("$arg") ;;
-        *) seconds=$arg ;;
+        --build)
+            [ $# -ge 2 ] || { echo "fuzz.sh: --build needs a folder" >&2; exit 2; }
+            dir=$2
+            shift
+            ;;
+        ''|*[!0-9]*) targets+=("$1") ;;
+        *) seconds=$1 ;;
     esac
+    shift
 done
 if [ ${#targets[@]} -eq 0 ]; then
     targets=($(cd fuzz/corpus && ls -d */ | tr -d /))
 fi
 
-if ! command -v clang++ >/dev/null; then
-    echo "fuzzing needs clang: apt-get install clang libclang-rt-14-dev" >&2
-    exit 2
-fi
+. scripts/debian-packages.sh
+ensure_debian_packages "Fuzzing" clang libclang-rt-14-dev cmake ninja-build ccache
 
-dir=build-fuzz
-cmake -S . -B "$dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DTARNWELL_FUZZ=ON -DTARNWELL_BUILD_WINDOW=OFF -DTARNWELL_BUILD_TESTS=OFF \
-    -DTARNWELL_BUILD_BENCHMARKS=OFF -DTARNWELL_WERROR=ON >/dev/null
+if [ -z "$dir" ]; then
+    dir=build-fuzz
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DTARNWELL_FUZZ=ON -DTARNWELL_BUILD_WINDOW=OFF \
+        -DTARNWELL_BUILD_TESTS=OFF -DTARNWELL_BUILD_BENCHMARKS=OFF -DTARNWELL_WERROR=ON >/dev/null
+fi
 cmake --build "$dir" --target fuzz_targets
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1

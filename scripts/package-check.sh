@@ -4,7 +4,7 @@
 # systemd-analyze verify on its units, appstreamcli on the AppStream metadata and
 # desktop-file-validate on the desktop entries. Any error or warning fails the run.
 #   scripts/package-check.sh [BUILD_DIR]
-set -euo pipefail
+. "$(dirname "$0")/errors.sh"
 cd "$(dirname "$0")/.."
 dir=${1:-build-package}
 

@@ -7,7 +7,7 @@
 # The build is kept outside the clone, once per machine, in
 #   ${XDG_CACHE_HOME:-$HOME/.cache}/tarnwell/qt6-windows-<source version>-<hash of the options>/
 # so that every clone and every later run on the machine reuses it.
-set -euo pipefail
+. "$(dirname "$0")/errors.sh"
 cd "$(dirname "$0")/.."
 root=$PWD
 
@@ -29,13 +29,15 @@ for feature in sql network dbus opengl dynamicgl printsupport concurrent xml tes
     qt_options+=("-DFEATURE_$feature=OFF")
 done
 
+# The cache's name comes from the installed Qt and compiler, so both are installed first.
+. scripts/debian-packages.sh
+. scripts/debian-source.sh
+ensure_debian_packages "Qt for Windows" cmake ninja-build dpkg-dev qt6-base-dev qt6-base-dev-tools \
+    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+
 toolchain=$root/cmake/mingw-w64-x86_64.cmake
-version=$(dpkg-query -W -f='${source:Version}' qt6-base-dev 2>/dev/null || true)
-if [ -z "$version" ]; then
-    echo "qt-windows: qt6-base-dev is not installed; Qt for Windows is built from its source version." >&2
-    exit 1
-fi
-compiler=$(x86_64-w64-mingw32-g++-posix -dumpfullversion 2>/dev/null || echo none)
+version=$(dpkg-query -W -f='${source:Version}' qt6-base-dev)
+compiler=$(x86_64-w64-mingw32-g++-posix -dumpfullversion)
 key=$(printf '%s\n' "${qt_options[@]}" "$compiler" | sha256sum | cut -c1-12)
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/tarnwell
 prefix=$cache/qt6-windows-$version-$key
@@ -45,11 +47,6 @@ if [ "${1:-}" = --prefix ]; then
 fi
 
 [ -f "$prefix/.complete" ] && exit 0
-
-. scripts/debian-packages.sh
-. scripts/debian-source.sh
-ensure_debian_packages "Qt for Windows" cmake ninja-build dpkg-dev qt6-base-dev qt6-base-dev-tools \
-    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
 
 mkdir -p "$cache"
 # One build per machine at a time: a second run waits for the first and then finds it done.

@@ -6,7 +6,7 @@
 #   docs/windows-demo.png    the demo after the same Find under Wine, as Wine draws it, from the
 #                            Windows cross-build when there is one (scripts/windows-cross.sh)
 # Usage: scripts/screenshots.sh [build folder, default build] [Windows build, default build-windows]
-set -euo pipefail
+. "$(dirname "$0")/errors.sh"
 cd "$(dirname "$0")/.."
 build="${1:-build}"
 windows_build="${2:-build-windows}"

@@ -10,7 +10,7 @@
 # sources, kept between runs), wine/ (a private Wine prefix) and tarnwell/ (the project, with
 # tarnwell-VERSION-setup.exe and tarnwell-VERSION-windows-x64.zip).
 # Wine runs headless but for the demo's check: no display is needed, and root is fine.
-set -euo pipefail
+. "$(dirname "$0")/errors.sh"
 cd "$(dirname "$0")/.."
 root=$PWD
 build=$(realpath -m "${1:-build-windows}")

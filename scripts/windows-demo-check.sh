@@ -6,7 +6,7 @@
 #   scripts/windows-demo-check.sh [BUILD_DIR] [PICTURE]
 # BUILD_DIR is scripts/windows-cross.sh's (default build-windows). With PICTURE, the screen with
 # both windows is saved there (scripts/screenshots.sh: docs/windows-demo.png).
-set -euo pipefail
+. "$(dirname "$0")/errors.sh"
 cd "$(dirname "$0")/.."
 build=$(realpath -m "${1:-build-windows}")
 picture=${2:+$(realpath -m "$2")}
@@ -20,12 +20,14 @@ fi
 # Room for both windows side by side with their frames; the picture is cut to them.
 screen=1280x900
 if [ -z "${TARNWELL_DEMO_CHECK_DISPLAY:-}" ]; then
+    ensure_debian_packages "The demo check" xvfb xauth imagemagick
     # Once more, on a virtual X display of its own.
     exec env TARNWELL_DEMO_CHECK_DISPLAY=1 LC_ALL=C.UTF-8 xvfb-run --auto-servernum \
         --server-args="-screen 0 ${screen}x24" "$0" "$@"
 fi
 work=$(mktemp -d)
 # The server of the headless runs has no display: this run starts its own on the virtual one.
+find_wine
 "$wineserver" -k 2>/dev/null || true
 start_wine "$build/wine"
 trap '"$wineserver" -k 2>/dev/null || true; rm -rf "$work"' EXIT

@@ -4,7 +4,7 @@
 # every installed file, the Start-menu entries and the uninstall registration must be gone.
 #   scripts/windows-installer-check.sh [BUILD_DIR]   (default build-windows; scripts/windows-cross.sh
 #                                                    builds it and runs this)
-set -euo pipefail
+. "$(dirname "$0")/errors.sh"
 cd "$(dirname "$0")/.."
 build=$(realpath -m "${1:-build-windows}")
 . scripts/wine-prefix.sh

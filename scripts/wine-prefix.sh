@@ -1,16 +1,25 @@
 # Sourced by the Windows scripts here: Wine in a prefix of the build's own, never the user's.
 #   start_wine PREFIX_DIR   makes the prefix if needed and starts its server; sets $wine (the
 #                           64-bit loader) and $wineserver, and stops the server when the script ends
+#   find_wine               only sets $wine and $wineserver
 # Wine has no Arial, the window's font: the prefix maps it to Liberation Sans, which has Arial's
 # metrics and stands in for it on Linux too, so the window is laid out as Windows lays it out.
 
-wine_dir=/usr/lib/wine
-[ -x "$wine_dir/wine64" ] || wine_dir=$(dirname "$(command -v wine64 || command -v wine)")
-wine=$wine_dir/wine64
-wineserver=$wine_dir/wineserver
-[ -x "$wineserver" ] || wineserver=$(command -v wineserver)
+. scripts/debian-packages.sh
+
+# Sets $wine and $wineserver, installing Wine first where it is missing: a lookup before the
+# install would end the script on a machine that has never had Wine.
+find_wine() {
+    ensure_debian_packages "Running the Windows build under Wine" wine wine64
+    local wine_dir=/usr/lib/wine
+    [ -x "$wine_dir/wine64" ] || wine_dir=$(dirname "$(command -v wine64 || command -v wine)")
+    wine=$wine_dir/wine64
+    wineserver=$wine_dir/wineserver
+    [ -x "$wineserver" ] || wineserver=$(command -v wineserver)
+}
 
 start_wine() {
+    find_wine
     export WINEPREFIX=$1 WINEDEBUG=-all WINEARCH=win64
     # No Mono or Gecko installer prompts: nothing here needs either.
     export WINEDLLOVERRIDES="mscoree,mshtml="

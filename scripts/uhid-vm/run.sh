@@ -4,7 +4,7 @@
 # the host's root shared read-only, so the guest runs the build's own binaries and libraries.
 #   scripts/uhid-vm/run.sh [BUILD_DIR]     (default: build; run as root)
 # Prints the tests' own output and exits with their result; a VM that hangs is stopped.
-set -euo pipefail
+. "$(dirname "$0")/../errors.sh"
 here=$(cd "$(dirname "$0")" && pwd)
 build_dir=$(realpath "${1:-build}")
 vm_timeout=${UHID_VM_TIMEOUT:-280}
@@ -13,7 +13,7 @@ cache="$build_dir/uhid-vm"
 # Dependencies first: a module is loaded only after every module it needs.
 modules=(virtio_ring virtio virtio_pci_modern_dev virtio_pci_legacy_dev virtio_pci
          netfs fscache 9pnet 9pnet_virtio 9p hid hid-generic uhid)
-packages=(qemu-system-x86 busybox-static cpio)
+packages=(qemu-system-x86 busybox-static cpio xz-utils)
 
 fail() { echo "uhid-vm: $*" >&2; exit 1; }
 
