@@ -67,18 +67,26 @@ qt-windows: building Qt $version for Windows (static, mingw-w64) from Debian's q
   and every later run reuses it. Full log: $log
 EOF
 started=$SECONDS
-rm -rf "$work" "$prefix"
-mkdir -p "$work"
-echo "qt-windows: fetching the source package qt6-base=$version"
-fetch_debian_source "$work" "$work/src" "qt6-base=$version"
-source_dir=$(find "$work/src" -mindepth 1 -maxdepth 1 -type d | head -n 1)
+rm -rf "$prefix"
+# A build that was stopped (a CI time limit, a reboot) goes on where it was: Ninja compiles only
+# what is missing.
+if [ -f "$work/.configured" ]; then
+    echo "qt-windows: going on with the build stopped earlier in $work"
+else
+    rm -rf "$work"
+    mkdir -p "$work"
+    echo "qt-windows: fetching the source package qt6-base=$version"
+    fetch_debian_source "$work" "$work/src" "qt6-base=$version"
+    source_dir=$(find "$work/src" -mindepth 1 -maxdepth 1 -type d | head -n 1)
 
-echo "qt-windows: configuring"
-if ! cmake -S "$source_dir" -B "$work/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DCMAKE_INSTALL_PREFIX="$prefix" "${qt_options[@]}" >"$log" 2>&1; then
-    tail -n 40 "$log" >&2
-    echo "qt-windows: configuring Qt failed; the whole log is $log" >&2
-    exit 1
+    echo "qt-windows: configuring"
+    if ! cmake -S "$source_dir" -B "$work/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+        -DCMAKE_INSTALL_PREFIX="$prefix" "${qt_options[@]}" >"$log" 2>&1; then
+        tail -n 40 "$log" >&2
+        echo "qt-windows: configuring Qt failed; the whole log is $log" >&2
+        exit 1
+    fi
+    touch "$work/.configured"
 fi
 
 # Ninja's "[done/total]" lines, shown every 5 % with the minutes so far.
