@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine for Tarnwell, builds it, and then runs the tool or every test.
 #   scripts/dev.sh run     install what is needed, build, start the window
-#   scripts/dev.sh test    install what is needed, check the C++ formatting, build, run every
-#                          test: the unit and window
-#                          tests, the Debian package through lintian and the metadata validators,
+#   scripts/dev.sh test    install what is needed, check the C++ formatting, build the Debian
+#                          package and run every test: the unit and window tests in its build,
+#                          the package through lintian and the metadata validators, the arm64
+#                          package cross-built and its tests under emulation,
 #                          the same tests under AddressSanitizer and UBSan, a short fuzzing run,
 #                          everything cross-built for Windows with its tests, the demo and the
 #                          installer under Wine (the first run on a machine builds Qt for Windows), and
@@ -46,14 +47,16 @@ case "${1:-}" in
         fi
         ensure_debian_packages Tarnwell "${packages[@]}" "${test_packages[@]}"
         scripts/format-check.sh
-        build
-        ctest --test-dir build --output-on-failure -j "$(nproc)"
-        scripts/package-check.sh build
+        # The package build runs the unit and window tests; its build folder serves the VM.
+        scripts/debian-build.sh
+        scripts/package-check.sh
+        scripts/package-tests.sh
+        scripts/arm64-check.sh
         scripts/sanitize-tests.sh build-asan
         scripts/fuzz.sh 8
         scripts/windows-cross.sh build-windows
         if [ "$(id -u)" -eq 0 ]; then
-            scripts/uhid-vm/run.sh build
+            scripts/uhid-vm/run.sh "build-deb/tarnwell/obj-$(dpkg-architecture -qDEB_HOST_GNU_TYPE)"
         else
             echo "Skipping the tests on the kernel's HID stack: they boot a VM and need root." >&2
         fi
