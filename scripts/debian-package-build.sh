@@ -1,10 +1,11 @@
 # Sourced by scripts/debian-build.sh and scripts/arm64-check.sh: builds the Debian package from
 # debian/ with dpkg-buildpackage, on a copy of the source in build-deb/tarnwell (the files git
 # knows, committed or not), so the work tree stays clean and the source package holds only the
-# project's files. The packages, .changes and logs land in build-deb/.
+# project's files. The packages and .changes land in build-deb/.
 #   build_debian_package ARCH PROFILES DPKG_BUILDPACKAGE_OPTION...
-# Compiler warnings are errors (DEB_BUILD_OPTIONS=werror) and ccache serves every compile.
-# Needs the packages of debian_build_tools; sourcing scripts/debian-packages.sh first.
+# Compiler warnings are errors (DEB_BUILD_OPTIONS=werror), ccache serves every compile, and the
+# log shows each step, not each command (terse).
+# Needs the packages of debian_build_tools, and scripts/debian-packages.sh sourced first.
 
 debian_build_root=$PWD/build-deb
 debian_build_source=$debian_build_root/tarnwell
@@ -60,7 +61,7 @@ build_debian_package() {
     # cache relative to the copy, so a copy elsewhere hits too.
     (cd "$debian_build_source" &&
         PATH=/usr/lib/ccache:$PATH CCACHE_BASEDIR=$debian_build_source CCACHE_STATSLOG=$stats \
-        DEB_BUILD_OPTIONS="werror noautodbgsym ${DEB_BUILD_OPTIONS:-}" \
+        DEB_BUILD_OPTIONS="werror noautodbgsym terse ${DEB_BUILD_OPTIONS:-}" \
         nice dpkg-buildpackage "${options[@]}" "$@")
     echo "ccache for this build:"
     CCACHE_STATSLOG=$stats ccache --show-log-stats | grep -E 'Hits|Misses' || true
