@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine for Tarnwell, builds it, and then runs the tool or every test.
 #   scripts/dev.sh run     install what is needed, build, start the window
-#   scripts/dev.sh test    install what is needed, check the C++ formatting, build, run every
-#                          test: the unit and window tests, the Debian package through lintian and
-#                          the metadata validators, the same tests under AddressSanitizer and
-#                          UBSan with a short fuzzing run in that build, everything cross-built
-#                          for Windows with its tests, the demo and the installer under Wine (the
-#                          first run on a machine builds Qt for Windows), and (as root) the tests
-#                          against the kernel's HID stack inside a small VM. It ends with the time
-#                          each step took.
+#   scripts/dev.sh test    install what is needed, check the C++ formatting, build the Debian
+#                          package and run every test: the unit and window tests in its build,
+#                          the package through lintian, the metadata validators and Debian's
+#                          autopkgtest, the arm64 package cross-built with its tests under
+#                          emulation, the same tests under AddressSanitizer and UBSan with a short
+#                          fuzzing run in that build, everything cross-built for Windows with its
+#                          tests, the demo and the installer under Wine (the first run on a machine
+#                          builds Qt for Windows), and (as root) the tests against the kernel's HID
+#                          stack inside a small VM. It ends with the time each step took.
 # Compiler warnings are errors in every build made here (TARNWELL_WERROR), and every build goes
 # through ccache.
 . "$(dirname "$0")/errors.sh"
@@ -27,8 +28,7 @@ vm_packages=(qemu-system-x86 busybox-static cpio xz-utils)
 
 . scripts/debian-packages.sh
 
-# Debian's hardening flags, so that the tests run what the package ships and the package check
-# reuses this build.
+# Debian's hardening flags, as the package is built.
 build() {
     set_debian_build_flags
     cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWELL_WERROR=ON \
@@ -88,14 +88,17 @@ case "${1:-}" in
         step_names+=("install packages")
         step_times+=($((SECONDS - started)))
         step "format check" scripts/format-check.sh
-        step "build" build
-        step "tests" ctest --test-dir build --output-on-failure -j "$(nproc)"
-        step "package check" scripts/package-check.sh build
+        # The package build runs the unit and window tests; its build folder serves the VM.
+        step "package build and tests" scripts/debian-build.sh
+        step "package check" scripts/package-check.sh
+        step "installed package tests" scripts/package-tests.sh
+        step "arm64 package and tests" scripts/arm64-check.sh
         step "sanitizer tests" scripts/sanitize-tests.sh build-asan
         step "fuzzing" scripts/fuzz.sh --build build-asan 8
         step "Windows build and tests" scripts/windows-cross.sh build-windows
         if [ "$(id -u)" -eq 0 ]; then
-            step "tests in the VM" scripts/uhid-vm/run.sh build
+            step "tests in the VM" scripts/uhid-vm/run.sh \
+                "build-deb/tarnwell/obj-$(dpkg-architecture -qDEB_HOST_GNU_TYPE)"
         else
             echo "Skipping the tests on the kernel's HID stack: they boot a VM and need root." >&2
         fi

@@ -1,71 +1,65 @@
 #!/usr/bin/env bash
-# Builds the Debian package as a packager would (Debian's hardening flags, the manual pages) in
-# BUILD_DIR (default build-package), then checks what it holds: lintian on the package,
-# systemd-analyze verify on its units, appstreamcli on the AppStream metadata and
+# Checks the Debian packages that scripts/debian-build.sh (or scripts/arm64-check.sh) built: lintian
+# on the .changes (the source package, when it holds one, and the binary packages), and in each
+# binary package systemd-analyze verify on its units, appstreamcli on the AppStream metadata and
 # desktop-file-validate on the desktop entries. Any error or warning fails the run.
-#   scripts/package-check.sh [BUILD_DIR]
+#   scripts/package-check.sh [CHANGES]     (default: this machine's architecture's, in build-deb/)
 . "$(dirname "$0")/errors.sh"
 cd "$(dirname "$0")/.."
-dir=${1:-build-package}
 
 . scripts/debian-packages.sh
-ensure_debian_packages "The package check" dpkg-dev lintian appstream desktop-file-utils help2man \
-    systemd
+ensure_debian_packages "The package check" dpkg-dev lintian appstream desktop-file-utils systemd
 
-set_debian_build_flags
-# A folder configured before (scripts/dev.sh test passes its own, built with the same flags) is
-# packaged as it is; a fresh one builds only what the package holds.
-only_the_package=()
-if [ ! -f "$dir/CMakeCache.txt" ]; then
-    only_the_package=(-DTARNWELL_BUILD_TESTS=OFF -DTARNWELL_BUILD_BENCHMARKS=OFF)
-fi
-cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${debian_build_flags[@]}" \
-    "${only_the_package[@]}" -DTARNWELL_MAN_PAGES=ON
-cmake --build "$dir"
-rm -f "$dir"/tarnwell_*.deb
-(cd "$dir" && cpack -G DEB)
-debs=("$dir"/tarnwell_*.deb)
-deb=${debs[0]}
-
+changes=${1:-$(ls build-deb/tarnwell_*_"$(dpkg --print-architecture)".changes)}
+[ -f "$changes" ] || { echo "No .changes file $changes: run scripts/debian-build.sh first." >&2; exit 1; }
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
-dpkg-deb -x "$deb" "$stage"
 failed=0
 
-echo "== lintian $deb"
-lintian --fail-on error,warning --display-level '>=warning' "$deb" || failed=1
+echo "== lintian $changes"
+lintian --fail-on error,warning --display-level '>=warning' "$changes" || failed=1
 
-# The units as installed, pointed at the packaged program: verify wants the commands to exist.
-echo "== systemd-analyze verify"
-units=$stage/verify
-mkdir "$units"
-for unit in "$stage"/usr/lib/systemd/system/*.service; do
-    sed "s|/usr/bin/tarnwell-ctl|$stage/usr/bin/tarnwell-ctl|g" "$unit" >"$units/${unit##*/}"
-done
-report=$(cd "$units" && systemd-analyze verify --man=no ./tarnwell-metrics.service \
-    ./tarnwell-apply@CHECK.service 2>&1) || failed=1
-if [ -n "$report" ]; then
-    echo "$report"
-    failed=1
-fi
+# The binary packages the .changes lists, less the debug symbols.
+debs=$(sed -n '/^Files:/,/^[^ ]/s/^ .* \(tarnwell_[^ ]*\.deb\)$/\1/p' "$changes")
+for name in $debs; do
+    deb=$(dirname "$changes")/$name
+    root=$stage/${name%.deb}
+    dpkg-deb -x "$deb" "$root"
 
-for metainfo in "$stage"/usr/share/metainfo/*.xml; do
-    echo "== appstreamcli validate ${metainfo#"$stage"}"
-    appstreamcli validate --no-net "$metainfo" || failed=1
-done
-
-for entry in "$stage"/usr/share/applications/*.desktop; do
-    echo "== desktop-file-validate ${entry#"$stage"}"
-    # Warnings leave its exit status at 0, so any output counts as a failure.
-    report=$(desktop-file-validate "$entry" 2>&1) || failed=1
+    # The units as installed, pointed at the packaged programs (verify wants the commands to
+    # exist), a template as one instance.
+    echo "== systemd-analyze verify ($name)"
+    units=$root.units
+    mkdir "$units"
+    instances=()
+    for unit in "$root"/lib/systemd/system/*.service; do
+        sed "s|/usr/bin/tarnwell|$root/usr/bin/tarnwell|g" "$unit" >"$units/${unit##*/}"
+        instances+=("./$(basename "${unit/@./@CHECK.}")")
+    done
+    report=$(cd "$units" && systemd-analyze verify --man=no "${instances[@]}" 2>&1) || failed=1
     if [ -n "$report" ]; then
         echo "$report"
         failed=1
     fi
+
+    for metainfo in "$root"/usr/share/metainfo/*.xml; do
+        echo "== appstreamcli validate ${metainfo#"$root"} ($name)"
+        appstreamcli validate --no-net "$metainfo" || failed=1
+    done
+
+    for entry in "$root"/usr/share/applications/*.desktop; do
+        echo "== desktop-file-validate ${entry#"$root"} ($name)"
+        # Warnings leave its exit status at 0, so any output counts as a failure.
+        report=$(desktop-file-validate "$entry" 2>&1) || failed=1
+        if [ -n "$report" ]; then
+            echo "$report"
+            failed=1
+        fi
+    done
 done
 
-if [ "$failed" -ne 0 ]; then
+if [ "$failed" -ne 0 ] || [ -z "$debs" ]; then
     echo "The package check failed." >&2
     exit 1
 fi
-echo "The package check passed: $deb"
+echo "The package check passed: $changes"
