@@ -80,7 +80,9 @@ else
     source_dir=$(find "$work/src" -mindepth 1 -maxdepth 1 -type d | head -n 1)
 
     echo "qt-windows: configuring"
-    if ! cmake -S "$source_dir" -B "$work/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    # The toolchain file goes with the build, which then does not depend on this clone's place.
+    cp "$toolchain" "$work/toolchain.cmake"
+    if ! cmake -S "$source_dir" -B "$work/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$work/toolchain.cmake" \
         -DCMAKE_INSTALL_PREFIX="$prefix" "${qt_options[@]}" >"$log" 2>&1; then
         tail -n 40 "$log" >&2
         echo "qt-windows: configuring Qt failed; the whole log is $log" >&2
