@@ -71,8 +71,7 @@ TEST(UsbIdSettings, TheFirstSourceThatNamesIdsWinsAndAMalformedEntryFallsBackToT
 
     machine.variables["TARNWELL_USB_IDS"] = "1:2,x";
     EXPECT_EQ(resolveUsbIds({}, machine.platform()).complaints.at(0),
-              "TARNWELL_USB_IDS: \"x\" is not a USB id VID:PID (such as 1209:5457); using the "
-              "build's default 1209:5457");
+              "TARNWELL_USB_IDS: \"x\" is not a USB id VID:PID (such as 1209:5457)");
     machine.variables.erase("TARNWELL_USB_IDS");
     machine.files["/home/u/.config/tarnwell/usb-ids.conf"] = "1234:abcd\n\n1234 abcd\n";
     const UsbIdsInForce refused = resolveUsbIds({}, machine.platform());
