@@ -110,11 +110,11 @@ TEST_F(CtlFieldCommands, ApplyRefusesABadFileNamingTheFieldAndSendsNothing) {
         EXPECT_TRUE(clock.receivedReports().empty()) << name;
         return outcome.err;
     };
-    EXPECT_THAT(refusal("list", Json::array()), HasSubstr("is not a JSON object"));
+    EXPECT_THAT(refusal("list", Json::array()), HasSubstr("is an array, not a JSON object"));
     Json later = document;
     later["holdover_s"] = 30;
     EXPECT_THAT(refusal("later", later),
-                HasSubstr("does not know (written by a later one?): holdover_s"));
+                HasSubstr("does not know (written by a later one?): \"holdover_s\""));
     Json odd = document;
     odd["N2_LS"] = 481;
     EXPECT_THAT(refusal("odd", odd),
