@@ -129,7 +129,7 @@ int runCtl(std::span<const std::string_view> args, HidBackend& backend, const Ct
         return kExitDone;
     }
     if (!parsed.complaint.empty()) {
-        return reportFailure(out, err, parsed.json, kExitUsage, parsed.complaint,
+        return reportFailure(out, err, parsed.json, kExitUsage, terminalText(parsed.complaint),
                              "; see tarnwell-ctl --help");
     }
     const UsbIdsInForce ids = resolveUsbIds(parsed.usbIds, thisPlatform());

@@ -8,9 +8,7 @@
 #include "hostio/OutputCheck.h"
 
 int main(int argc, char** argv) {
-    using namespace std::chrono_literals;
-    // --watch ends cleanly on Ctrl-C; any other command is ended by the watch within a second.
-    const tarnwell::InterruptWatch interrupts("tarnwell-ctl", 500ms);
+    const tarnwell::InterruptWatch interrupts("tarnwell-ctl", tarnwell::ctl::kInterruptGrace);
     const std::vector<std::string_view> args(argv + 1, argv + argc);
     tarnwell::HidapiBackend backend;
     const tarnwell::ctl::CtlTime time =
