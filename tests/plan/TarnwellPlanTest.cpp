@@ -141,6 +141,14 @@ TEST(TarnwellPlan, NearestTellsTheRangeForAFrequencyOutOfReach) {
         << out;
     EXPECT_NE(out.find("1e9: nearest below HZ=" + highest + " "), std::string::npos) << out;
     EXPECT_EQ(out.find("closest"), std::string::npos) << out;
+
+    const tarnwell::Json json = tarnwell::Json::parse(run({"--json", "100", "1e9"}).out);
+    const tarnwell::Json& above = json.at("frequencies").at(1);
+    EXPECT_EQ(above.at("reachable_hz"),
+              (tarnwell::Json{{"lowest", range.lowest}, {"highest", range.highest}}));
+    EXPECT_EQ(above.at("nearest_below").at("hz"), range.highest);
+    EXPECT_TRUE(above.at("nearest_above").is_null());
+    EXPECT_EQ(json.at("frequencies").at(0).at("nearest_above").at("hz"), range.lowest);
 }
 
 TEST(TarnwellPlan, DividersTellWhatASettingMakesAndBreaks) {
