@@ -28,6 +28,17 @@ UsbIdsInForce buildDefault(std::vector<std::string> complaints) {
     return {defaultUsbIds(), std::string(kBuildOrigin), std::move(complaints)};
 }
 
+// The ids a source names, when it names any and not more than kMostUsbIds.
+std::optional<UsbIdsInForce> named(const UsbIdList& ids, const std::string& origin) {
+    if (ids.empty())
+        return std::nullopt;
+    UsbIdList distinct = withoutRepeats(ids);
+    if (distinct.size() > kMostUsbIds)
+        return buildDefault({printable(origin, std::string::npos) + ": more than " +
+                             std::to_string(kMostUsbIds) + " USB ids"});
+    return UsbIdsInForce{std::move(distinct), origin, {}};
+}
+
 std::string refusal(const std::string& where, std::string_view entry) {
     return printable(where, std::string::npos) + ": \"" + printable(entry) +
            "\" is not a USB id VID:PID (such as " + usbIdText(defaultUsbIds().front()) + ")";
@@ -47,9 +58,7 @@ std::optional<UsbIdsInForce> fromVariable(const std::string& value) {
             ids.push_back(*id);
         }
     }
-    if (ids.empty())
-        return std::nullopt;
-    return UsbIdsInForce{withoutRepeats(ids), std::string(kUsbIdsVariable), {}};
+    return named(ids, std::string(kUsbIdsVariable));
 }
 
 std::optional<UsbIdsInForce> fromFile(const std::string& path, std::string_view text) {
@@ -68,9 +77,7 @@ std::optional<UsbIdsInForce> fromFile(const std::string& path, std::string_view 
             return buildDefault({refusal(path + ":" + std::to_string(number), entry)});
         ids.push_back(*id);
     }
-    if (ids.empty())
-        return std::nullopt;
-    return UsbIdsInForce{withoutRepeats(ids), path, {}};
+    return named(ids, path);
 }
 
 std::vector<std::string> splitPaths(const std::string& list) {

@@ -21,8 +21,10 @@
 namespace tarnwell {
 
 inline constexpr std::string_view kUsbIdsVariable = "TARNWELL_USB_IDS";
-// Far more than any list of ids needs.
+// Far more than any list of ids needs; every id is looked for at each scan, so their number is
+// bounded too.
 inline constexpr std::size_t kSettingsFileLimit = kMebibyte;
+inline constexpr std::size_t kMostUsbIds = 1000;
 
 // The parts of the machine the rule reads, replaceable in tests.
 struct SettingsPlatform {

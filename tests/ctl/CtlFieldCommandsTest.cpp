@@ -149,6 +149,9 @@ TEST_F(CtlFieldCommands, ASavedFileIsReadWithinLimitsAndRefusedWithWhereAndWhy) 
     const std::string deepInLimit =
         "{\"GPS\": " + std::string(15, '[') + std::string(15, ']') + "}";
     const std::string huge = std::string(kMebibyte + 1, ' ');
+    std::string wide = "[0";
+    for (int i = 0; i < 1000; ++i)
+        wide += ",0";
     struct Row {
         std::string path;
         std::string message;
@@ -160,6 +163,7 @@ TEST_F(CtlFieldCommands, ASavedFileIsReadWithinLimitsAndRefusedWithWhereAndWhy) 
         {save("twice", "{\"GPS\": 1, \"GPS\": 2}"), "twice has the field \"GPS\" twice"},
         {save("deep", deep), "deep is nested deeper than 16 levels"},
         {save("in-limit", deepInLimit), "in-limit has no field"},
+        {save("wide", wide + "]"), "wide holds more than 1000 values"},
         {save("huge", huge), "cannot read " + (folder / "huge").string() + ": larger than 1 MiB"},
         {save("escape", "{\"\\u001b[2J\": 1}"), "know (written by a later one?): \"\\x1b[2J\""},
         {save("long", longValue.dump()), "GPS must be a whole number, not \"AAAA"},

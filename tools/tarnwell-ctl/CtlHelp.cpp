@@ -45,10 +45,13 @@ std::string filesText() {
 
 Files: apply and diff read a regular file of at most )" +
            sizeText(kSavedConfigurationLimit) + ", JSON nested at most " +
-           std::to_string(kSavedConfigurationDepth) + R"( levels
-deep, without a field twice; the settings files too are read only when regular and within
-)" + sizeText(kSettingsFileLimit) +
-           R"(, and one that is there but cannot be read is reported like a malformed one.
+           std::to_string(kSavedConfigurationDepth) + " levels\ndeep, with at most " +
+           std::to_string(kSavedConfigurationValues) +
+           R"( values and no field twice; the settings files too are read
+only when regular and within )" +
+           sizeText(kSettingsFileLimit) + ", naming at most " + std::to_string(kMostUsbIds) +
+           R"( ids, and one that is there but
+cannot be read is reported like a malformed one.
 --textfile replaces its file through a fresh file beside it (never through a link planted
 there) and refuses a target that is not a regular file.
 )";

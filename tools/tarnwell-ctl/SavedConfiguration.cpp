@@ -64,10 +64,14 @@ std::string parserReason(const std::string& what) {
 std::optional<Json> parseDocument(std::string_view text, const std::string& source,
                                   std::string& refusal) {
     std::vector<std::unordered_set<std::string>> fieldsOfOpenObjects;
+    std::size_t values = 0;
     const auto limits = [&](int depth, Json::parse_event_t event, Json& parsed) {
         using Event = Json::parse_event_t;
-        if ((event == Event::object_start || event == Event::array_start) &&
-            depth >= kSavedConfigurationDepth)
+        const bool starts = event == Event::object_start || event == Event::array_start;
+        if ((starts || event == Event::value) && ++values > kSavedConfigurationValues)
+            throw DocumentRefusal{"holds more than " + std::to_string(kSavedConfigurationValues) +
+                                  " values"};
+        if (starts && depth >= kSavedConfigurationDepth)
             throw DocumentRefusal{"is nested deeper than " +
                                   std::to_string(kSavedConfigurationDepth) + " levels"};
         if (event == Event::object_start)

@@ -2,7 +2,8 @@
 
 // A clock's configuration as `show --json` saves it, read back for apply and diff: every field is
 // checked before anything is sent, and a field this version does not know is refused by name. The
-// document is read within limits that fit it: a size, a nesting depth, no field twice.
+// document is read within limits that fit it: a size, a nesting depth, a number of values, no field
+// twice.
 
 #include <optional>
 #include <string>
@@ -18,6 +19,8 @@ namespace tarnwell::ctl {
 // A saved configuration is a few hundred bytes, one level deep.
 inline constexpr std::size_t kSavedConfigurationLimit = kMebibyte;
 inline constexpr int kSavedConfigurationDepth = 16;
+// Values of any kind, containers included: a saved configuration has about twenty.
+inline constexpr std::size_t kSavedConfigurationValues = 1000;
 
 struct SavedConfiguration {
     std::string serial;
