@@ -16,6 +16,8 @@ constexpr std::array kTargets{
     FuzzTarget{"register_text", fuzzRegisterText},
     FuzzTarget{"pll_settings", fuzzPllSettings},
     FuzzTarget{"divider_search", fuzzDividerSearch},
+    FuzzTarget{"saved_configuration", fuzzSavedConfiguration},
+    FuzzTarget{"usb_id_settings", fuzzUsbIdSettings},
 };
 
 }  // namespace

@@ -18,6 +18,8 @@ int fuzzDividerClamp(const std::uint8_t* data, std::size_t size);
 int fuzzRegisterText(const std::uint8_t* data, std::size_t size);
 int fuzzPllSettings(const std::uint8_t* data, std::size_t size);
 int fuzzDividerSearch(const std::uint8_t* data, std::size_t size);
+int fuzzSavedConfiguration(const std::uint8_t* data, std::size_t size);
+int fuzzUsbIdSettings(const std::uint8_t* data, std::size_t size);
 
 using FuzzEntry = int (*)(const std::uint8_t*, std::size_t);
 

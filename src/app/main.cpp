@@ -52,7 +52,8 @@ int main(int argc, char* argv[]) {
     const tarnwell::UsbIdsInForce ids =
         tarnwell::resolveUsbIds(fromOptions, tarnwell::thisPlatform());
     for (const std::string& complaint : ids.complaints)
-        std::fprintf(stderr, "tarnwell: %s\n", complaint.c_str());
+        std::fprintf(stderr, "tarnwell: %s%s\n", complaint.c_str(),
+                     tarnwell::fallbackNote().c_str());
 
     tarnwell::HidapiBackend backend;
     tarnwell::frmMain window(backend);

@@ -93,9 +93,9 @@ PermissionFacts permissionFactsHere(const SettingsPlatform& platform) {
     facts.seat = seat && !seat->empty();
     for (const std::string& folder : udevRuleFolders()) {
         const std::string path = folder + "/" + std::string(kUdevRuleName);
-        if (const std::optional<std::string> text = platform.readFile(path)) {
+        if (const FileRead rule = platform.readFile(path); rule.read()) {
             facts.rulePath = path;
-            facts.grant = ruleGrant(*text);
+            facts.grant = ruleGrant(rule.text);
             break;
         }
     }

@@ -16,7 +16,8 @@ namespace tarnwell {
 inline constexpr std::string_view kUdevRuleName = "70-tarnwell.rules";
 
 // The rule giving the user at the seat (or, with a group, that group) the clocks with these ids,
-// and naming each /dev/tarnwell/SERIAL so that a service can start when that clock appears.
+// and naming each /dev/tarnwell/SERIAL so that a service can start when that clock appears. The
+// group must be a portable name (hostio/SafeText.h): it is placed into the rule as it is.
 std::string udevRule(const UsbIdList& ids, std::optional<std::string_view> group = {});
 
 // What an installed rule grants: the ids on its active lines, and whether it grants a group.

@@ -1,20 +1,25 @@
 #include "device/UsbIdSettings.h"
 
-#include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
+#include <unordered_set>
+
+#include "hostio/SafeText.h"
 
 namespace tarnwell {
 
 namespace {
 
 constexpr std::string_view kBuildOrigin = "the build's default";
+// Some editors start a UTF-8 file with it.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
+// In the order first given; linear, for files of many ids.
 UsbIdList withoutRepeats(const UsbIdList& ids) {
     UsbIdList distinct;
+    std::unordered_set<std::uint32_t> seen;
     for (const UsbId& id : ids)
-        if (std::ranges::find(distinct, id) == distinct.end())
+        if (seen.insert(std::uint32_t{id.vendor} << 16 | id.product).second)
             distinct.push_back(id);
     return distinct;
 }
@@ -23,10 +28,20 @@ UsbIdsInForce buildDefault(std::vector<std::string> complaints) {
     return {defaultUsbIds(), std::string(kBuildOrigin), std::move(complaints)};
 }
 
+// The ids a source names, when it names any and not more than kMostUsbIds.
+std::optional<UsbIdsInForce> named(const UsbIdList& ids, const std::string& origin) {
+    if (ids.empty())
+        return std::nullopt;
+    UsbIdList distinct = withoutRepeats(ids);
+    if (distinct.size() > kMostUsbIds)
+        return buildDefault({printable(origin, std::string::npos) + ": more than " +
+                             std::to_string(kMostUsbIds) + " USB ids"});
+    return UsbIdsInForce{std::move(distinct), origin, {}};
+}
+
 std::string refusal(const std::string& where, std::string_view entry) {
-    return where + ": \"" + std::string(entry) + "\" is not a USB id VID:PID (such as " +
-           usbIdText(defaultUsbIds().front()) + "); using the build's default " +
-           usbIdListText(defaultUsbIds());
+    return printable(where, std::string::npos) + ": \"" + printable(entry) +
+           "\" is not a USB id VID:PID (such as " + usbIdText(defaultUsbIds().front()) + ")";
 }
 
 // Entries of the variable, separated by commas or blanks.
@@ -43,14 +58,14 @@ std::optional<UsbIdsInForce> fromVariable(const std::string& value) {
             ids.push_back(*id);
         }
     }
-    if (ids.empty())
-        return std::nullopt;
-    return UsbIdsInForce{withoutRepeats(ids), std::string(kUsbIdsVariable), {}};
+    return named(ids, std::string(kUsbIdsVariable));
 }
 
-std::optional<UsbIdsInForce> fromFile(const std::string& path, const std::string& text) {
+std::optional<UsbIdsInForce> fromFile(const std::string& path, std::string_view text) {
+    if (text.starts_with(kByteOrderMark))
+        text.remove_prefix(kByteOrderMark.size());
     UsbIdList ids;
-    std::istringstream lines(text);
+    std::istringstream lines{std::string(text)};
     int number = 0;
     for (std::string line; std::getline(lines, line);) {
         ++number;
@@ -62,9 +77,7 @@ std::optional<UsbIdsInForce> fromFile(const std::string& path, const std::string
             return buildDefault({refusal(path + ":" + std::to_string(number), entry)});
         ids.push_back(*id);
     }
-    if (ids.empty())
-        return std::nullopt;
-    return UsbIdsInForce{withoutRepeats(ids), path, {}};
+    return named(ids, path);
 }
 
 std::vector<std::string> splitPaths(const std::string& list) {
@@ -78,6 +91,10 @@ std::vector<std::string> splitPaths(const std::string& list) {
 
 }  // namespace
 
+std::string fallbackNote() {
+    return "; using the build's default " + usbIdListText(defaultUsbIds());
+}
+
 SettingsPlatform thisPlatform() {
     SettingsPlatform platform;
     platform.environment = [](const std::string& name) -> std::optional<std::string> {
@@ -86,13 +103,8 @@ SettingsPlatform thisPlatform() {
             return std::nullopt;
         return std::string(value);
     };
-    platform.readFile = [](const std::string& path) -> std::optional<std::string> {
-        std::ifstream file(path, std::ios::binary);
-        if (!file)
-            return std::nullopt;
-        std::ostringstream text;
-        text << file.rdbuf();
-        return text.str();
+    platform.readFile = [](const std::string& path) {
+        return readRegularFile(path, kSettingsFileLimit);
     };
 #ifdef _WIN32
     platform.windows = true;
@@ -127,10 +139,15 @@ UsbIdsInForce resolveUsbIds(const UsbIdList& fromOptions, const SettingsPlatform
     if (const auto value = platform.environment(std::string(kUsbIdsVariable)))
         if (auto found = fromVariable(*value))
             return *found;
-    for (const std::string& path : usbIdSettingsFiles(platform))
-        if (const auto text = platform.readFile(path))
-            if (auto found = fromFile(path, *text))
+    for (const std::string& path : usbIdSettingsFiles(platform)) {
+        const FileRead file = platform.readFile(path);
+        if (file.outcome == FileRead::Outcome::Refused)
+            return buildDefault(
+                {"cannot read " + printable(path, std::string::npos) + ": " + file.reason});
+        if (file.read())
+            if (auto found = fromFile(path, file.text))
                 return *found;
+    }
     return buildDefault({});
 }
 

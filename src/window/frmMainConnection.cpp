@@ -174,7 +174,7 @@ void frmMain::setUsbIds(const UsbIdsInForce& ids) {
     usbIds_ = ids.ids;
     rescanDue_ = true;
     for (const std::string& complaint : ids.complaints)
-        tellOnce("settings " + complaint, QString::fromStdString(complaint));
+        tellOnce("settings " + complaint, QString::fromStdString(complaint + fallbackNote()));
 }
 
 void frmMain::tellOnce(const std::string& key, const QString& text) {

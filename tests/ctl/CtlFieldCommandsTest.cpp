@@ -10,8 +10,13 @@
 #include <sstream>
 #include <string>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "CtlCommand.h"
 #include "ToolJson.h"
+#include "hostio/RegularFile.h"
 #include "sim/VirtualClockBackend.h"
 
 namespace tarnwell::ctl {
@@ -110,11 +115,11 @@ TEST_F(CtlFieldCommands, ApplyRefusesABadFileNamingTheFieldAndSendsNothing) {
         EXPECT_TRUE(clock.receivedReports().empty()) << name;
         return outcome.err;
     };
-    EXPECT_THAT(refusal("list", Json::array()), HasSubstr("is not a JSON object"));
+    EXPECT_THAT(refusal("list", Json::array()), HasSubstr("is an array, not a JSON object"));
     Json later = document;
     later["holdover_s"] = 30;
     EXPECT_THAT(refusal("later", later),
-                HasSubstr("does not know (written by a later one?): holdover_s"));
+                HasSubstr("does not know (written by a later one?): \"holdover_s\""));
     Json odd = document;
     odd["N2_LS"] = 481;
     EXPECT_THAT(refusal("odd", odd),
@@ -132,6 +137,56 @@ TEST_F(CtlFieldCommands, ApplyRefusesABadFileNamingTheFieldAndSendsNothing) {
     other["serial"] = "TW240117";
     EXPECT_THAT(refusal("other", other), HasSubstr("serial is TW240117, the clock's is T5240342"));
     EXPECT_EQ(run({"apply", save("other", other.dump()), "--any-serial"}).status, 0);
+}
+
+// What apply and diff read: only a regular file, within its size and depth, as JSON without a
+// field twice; a refusal names the file, where and why, quoting only an escaped start.
+TEST_F(CtlFieldCommands, ASavedFileIsReadWithinLimitsAndRefusedWithWhereAndWhy) {
+    backend.addClock(VirtualClockDescription{.serial = u"T5240342"});
+    Json longValue = Json::parse(run({"show", "--json"}).out);
+    longValue["GPS"] = std::string(100000, 'A');
+    const std::string deep = "{\"GPS\": " + std::string(60000, '[') + std::string(60000, ']') + "}";
+    const std::string deepInLimit =
+        "{\"GPS\": " + std::string(15, '[') + std::string(15, ']') + "}";
+    const std::string huge = std::string(kMebibyte + 1, ' ');
+    std::string wide = "[0";
+    for (int i = 0; i < 1000; ++i)
+        wide += ",0";
+    struct Row {
+        std::string path;
+        std::string message;
+    };
+    const std::vector<Row> rows = {
+        {save("syntax", "{\n  \"GPS\": 1,\n  \"N31\": x\n}"),
+         "syntax: line 3, column 10: not JSON: syntax error while parsing value"},
+        {save("utf8", "{\"serial\": \"\xff\"}"), "utf8: line 1, column 13: not JSON"},
+        {save("twice", "{\"GPS\": 1, \"GPS\": 2}"), "twice has the field \"GPS\" twice"},
+        {save("deep", deep), "deep is nested deeper than 16 levels"},
+        {save("in-limit", deepInLimit), "in-limit has no field"},
+        {save("wide", wide + "]"), "wide holds more than 1000 values"},
+        {save("huge", huge), "cannot read " + (folder / "huge").string() + ": larger than 1 MiB"},
+        {save("escape", "{\"\\u001b[2J\": 1}"), "know (written by a later one?): \"\\x1b[2J\""},
+        {save("long", longValue.dump()), "GPS must be a whole number, not \"AAAA"},
+        {folder.string(), ": a directory, not a regular file"},
+        {(folder / "missing").string(), "missing: no such file"},
+#ifndef _WIN32
+        {"/dev/zero", "cannot read /dev/zero: a character device, not a regular file"},
+        {[&] {
+             const std::string fifo = (folder / "fifo").string();
+             ::mkfifo(fifo.c_str(), 0600);
+             return fifo;
+         }(),
+         "fifo: a FIFO, not a regular file"},
+#endif
+    };
+    for (const Row& row : rows) {
+        for (const char* command : {"apply", "diff"}) {
+            const Outcome outcome = run({command, row.path});
+            EXPECT_EQ(outcome.status, 2) << row.path;
+            EXPECT_THAT(outcome.err, HasSubstr(row.message)) << command;
+            EXPECT_LT(outcome.err.size(), 300u) << "quotes only a start: " << row.path;
+        }
+    }
 }
 
 TEST_F(CtlFieldCommands, SetFindsBothOutputsOrSaysWhatComesNearest) {
@@ -182,6 +237,15 @@ TEST_F(CtlFieldCommands, MetricsFileIsReplacedWholeWithAStampAndClocksThatCannot
     EXPECT_THAT(last, HasSubstr("tarnwell_pll_locked{serial=\"T5240342\"} 0\n"));
     EXPECT_THAT(last, HasSubstr("tarnwell_textfile_written_timestamp_seconds 4"));
     EXPECT_EQ(run({"status", "--watch", "--prometheus"}).status, 2);
+    // A clock asked for by serial and not attached is down in the metrics, as status says.
+    const Outcome absent = run({"status", "--prometheus", "-s", "NOPE"});
+    EXPECT_EQ(absent.status, 3);
+    EXPECT_THAT(
+        absent.out,
+        HasSubstr("tarnwell_clock_failure_info{serial=\"NOPE\",reason=\"not attached\"} 1\n"));
+    EXPECT_THAT(absent.err, HasSubstr("no clock with serial NOPE attached"));
+    EXPECT_EQ(run({"status", "--textfile", path, "-s", "NOPE"}).status, 3);
+    EXPECT_EQ(run({"status", "--prometheus", "-s", "T5240342"}).status, 0);
     EXPECT_EQ(run({"status", "--textfile", (folder / "no" / "x.prom").string()}).status, 6);
 }
 
@@ -198,6 +262,13 @@ TEST_F(CtlFieldCommands, OtherUsbIdsFromTheEnvironmentOrTheOptionAndTheirUdevRul
 #ifndef _WIN32
     ::setenv("TARNWELL_USB_IDS", "1234:abcd", 1);
     EXPECT_EQ(run({"show"}).status, 0);
+    // A rule for the build's ids would give the wrong clocks away.
+    ::setenv("TARNWELL_USB_IDS", "x:y", 1);
+    const Outcome malformed = run({"udev-rule"});
+    EXPECT_EQ(malformed.status, 2);
+    EXPECT_EQ(malformed.out, "");
+    EXPECT_THAT(run({"list"}).err, HasSubstr("\"x:y\" is not a USB id VID:PID (such as 1209:5457); "
+                                             "using the build's default"));
     ::unsetenv("TARNWELL_USB_IDS");
 #endif
 }

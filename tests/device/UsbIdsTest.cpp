@@ -1,6 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <map>
+#include <random>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include "device/UdevRule.h"
 #include "device/UsbIdSettings.h"
@@ -71,8 +80,7 @@ TEST(UsbIdSettings, TheFirstSourceThatNamesIdsWinsAndAMalformedEntryFallsBackToT
 
     machine.variables["TARNWELL_USB_IDS"] = "1:2,x";
     EXPECT_EQ(resolveUsbIds({}, machine.platform()).complaints.at(0),
-              "TARNWELL_USB_IDS: \"x\" is not a USB id VID:PID (such as 1209:5457); using the "
-              "build's default 1209:5457");
+              "TARNWELL_USB_IDS: \"x\" is not a USB id VID:PID (such as 1209:5457)");
     machine.variables.erase("TARNWELL_USB_IDS");
     machine.files["/home/u/.config/tarnwell/usb-ids.conf"] = "1234:abcd\n\n1234 abcd\n";
     const UsbIdsInForce refused = resolveUsbIds({}, machine.platform());
@@ -85,6 +93,64 @@ TEST(UsbIdSettings, TheFirstSourceThatNamesIdsWinsAndAMalformedEntryFallsBackToT
     EXPECT_EQ(usbIdSettingsFiles(windows.platform(true)),
               (std::vector<std::string>{"C:\\Users\\u\\AppData\\Roaming\\tarnwell\\usb-ids.conf",
                                         "C:\\PD\\tarnwell\\usb-ids.conf"}));
+}
+
+// The settings file as the machine holds it: read whole and in time linear in its size when it
+// is a regular file within its limit, refused with its reason otherwise, never skipped silently.
+TEST(UsbIdSettings, TheFileIsReadWhenRegularAndWithinItsSizeAndRefusedWithTheReasonOtherwise) {
+    namespace fs = std::filesystem;
+    const fs::path home =
+        fs::temp_directory_path() / ("tarnwell-settings-" + std::to_string(std::random_device{}()));
+    const fs::path file = home / ".config" / "tarnwell" / "usb-ids.conf";
+    // 10 bytes each, just within the size: a reading quadratic in the lines takes many seconds.
+    std::string manyIds;
+    for (int i = 0; i < 100000; ++i)
+        manyIds +=
+            usbIdText(UsbId{static_cast<std::uint16_t>(i >> 16), static_cast<std::uint16_t>(i)}) +
+            "\n";
+    struct Row {
+        std::function<void()> make;
+        std::size_t ids;        // how many are in force
+        std::string complaint;  // a part of it; empty for none
+    };
+    const auto write = [&](std::string text) {
+        return [&file, text] { std::ofstream(file, std::ios::binary) << text; };
+    };
+    const std::vector<Row> rows = {
+        {write("\xEF\xBB\xBF"
+               "1234:abcd\n"),
+         1, ""},
+        {write(manyIds), 1, "usb-ids.conf: more than 1000 USB ids"},
+        {write("1:2\n3:4 # again:\n1:2\n"), 2, ""},
+        {write(std::string(kSettingsFileLimit + 1, '#')), 1, "usb-ids.conf: larger than 1 MiB"},
+        {write("1234:abcd\n\x1b[31m:1\n"), 1, "usb-ids.conf:2: \"\\x1b[31m:1\" is not a USB id"},
+        {[&] { fs::create_directory(file); }, 1, "usb-ids.conf: a directory, not a regular file"},
+#ifndef _WIN32
+        {[&] { fs::create_symlink(file, file); }, 1,
+         "usb-ids.conf: Too many levels of symbolic links"},
+        {[&] { ::mkfifo(file.c_str(), 0600); }, 1, "usb-ids.conf: a FIFO, not a regular file"},
+        {[&] { fs::create_symlink("/dev/zero", file); }, 1, "usb-ids.conf: a character device"},
+#endif
+    };
+    FakeMachine machine{{{"HOME", home.string()}, {"XDG_CONFIG_DIRS", (home / "none").string()}},
+                        {}};
+    SettingsPlatform platform = machine.platform();
+    platform.readFile = thisPlatform().readFile;
+    for (const Row& row : rows) {
+        fs::remove_all(home);
+        fs::create_directories(file.parent_path());
+        row.make();
+        const auto start = std::chrono::steady_clock::now();
+        const UsbIdsInForce ids = resolveUsbIds({}, platform);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << "linear";
+        EXPECT_EQ(ids.ids.size(), row.ids) << row.complaint;
+        EXPECT_EQ(ids.complaints.size(), row.complaint.empty() ? 0u : 1u) << row.complaint;
+        if (!ids.complaints.empty()) {
+            EXPECT_NE(ids.complaints.front().find(row.complaint), std::string::npos)
+                << ids.complaints.front();
+        }
+    }
+    fs::remove_all(home);
 }
 
 TEST(UdevRule, GrantsTheIdsItIsWrittenForAndTellsEachCauseOfARefusal) {

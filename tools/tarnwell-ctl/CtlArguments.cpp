@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "CtlText.h"
+#include "hostio/SafeText.h"
 
 namespace tarnwell::ctl {
 
@@ -22,12 +23,17 @@ void addOption(CLI::App& app, const OptionSpec& option, CtlArguments& parsed) {
         [&parsed, name = option.names](const std::string& text) { parsed.values[name] = text; });
 }
 
-// The table's options that take seconds, read once for every command that has them.
+// The table's options that take seconds, read once for every command that has them, and its
+// names checked.
 std::string readDurations(CtlArguments& parsed) {
     std::vector<OptionSpec> options = parsed.command->options;
     options.insert(options.end(), ctlGeneralOptions().begin(), ctlGeneralOptions().end());
     for (const OptionSpec& option : options) {
         const auto text = parsed.value(option.names);
+        if (option.value == OptionValue::Name && text && !isPortableName(*text)) {
+            return option.names + " needs a name of letters, digits, '.', '_' and '-' (not " +
+                   "starting with '-'), not " + ctl::quoted(*text);
+        }
         if (option.value != OptionValue::Seconds || !text)
             continue;
         const std::optional<std::chrono::milliseconds> limit = seconds(*text);

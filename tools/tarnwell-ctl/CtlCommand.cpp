@@ -31,7 +31,7 @@ int Run::resolveSerial() {
             return fail(kExitNoSuchClock, "no clock attached");
         if (distinct.size() > 1) {
             return fail(kExitUsage, "several clocks attached; pick one with -s SERIAL: " +
-                                        utf8FromLatin1(joined(distinct)));
+                                        terminalText(utf8FromLatin1(joined(distinct))));
         }
         serial_ = distinct.front();
     } else {
@@ -40,12 +40,14 @@ int Run::resolveSerial() {
     const auto count = std::count(serials.begin(), serials.end(), serial_);
     if (count == 0) {
         return fail(kExitNoSuchClock,
-                    "no clock with serial " + std::string(*args_.serial) +
-                        (distinct.empty() ? "; none attached"
-                                          : "; attached: " + utf8FromLatin1(joined(distinct))));
+                    "no clock with serial " + terminalText(*args_.serial) +
+                        (distinct.empty()
+                             ? "; none attached"
+                             : "; attached: " + terminalText(utf8FromLatin1(joined(distinct)))));
     }
     if (count > 1) {
-        note(std::to_string(count) + " clocks have serial " + utf8FromLatin1(serial_) +
+        note(std::to_string(count) + " clocks have serial " +
+             terminalText(utf8FromLatin1(serial_)) +
              "; using the first listed, as the window does");
     }
     return kExitDone;
@@ -61,7 +63,7 @@ int Run::openClock() {
         answerInTime();
         return kExitDone;
     }
-    const std::string who = "clock " + utf8FromLatin1(serial_);
+    const std::string who = "clock " + terminalText(utf8FromLatin1(serial_));
     if (!clock_.failure)
         return fail(kExitNoSuchClock, who + " was unplugged before it could be opened");
     return fail(kExitCannotOpen, "cannot open " + who + ": " + failureText(*clock_.failure) + " (" +
@@ -102,10 +104,17 @@ int reportFailure(std::ostream& out, std::ostream& err, bool json, int status,
 }
 
 CtlTime CtlTime::real(std::function<bool()> interrupted) {
+    // A pause ends early on an interrupt, so that a watch ends at once.
+    const auto sleep = [interrupted](std::chrono::milliseconds pause) {
+        constexpr std::chrono::milliseconds kSlice{20};
+        const auto end = std::chrono::steady_clock::now() + pause;
+        for (auto now = std::chrono::steady_clock::now(); now < end && !interrupted();
+             now = std::chrono::steady_clock::now())
+            std::this_thread::sleep_for(
+                std::min<std::chrono::steady_clock::duration>(kSlice, end - now));
+    };
     return {[] { return std::chrono::steady_clock::now(); },
-            [] { return std::chrono::system_clock::now(); },
-            [](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); },
-            std::move(interrupted)};
+            [] { return std::chrono::system_clock::now(); }, sleep, std::move(interrupted)};
 }
 
 int runCtl(std::span<const std::string_view> args, HidBackend& backend, const CtlTime& time,
@@ -120,12 +129,16 @@ int runCtl(std::span<const std::string_view> args, HidBackend& backend, const Ct
         return kExitDone;
     }
     if (!parsed.complaint.empty()) {
-        return reportFailure(out, err, parsed.json, kExitUsage, parsed.complaint,
+        return reportFailure(out, err, parsed.json, kExitUsage, terminalText(parsed.complaint),
                              "; see tarnwell-ctl --help");
     }
     const UsbIdsInForce ids = resolveUsbIds(parsed.usbIds, thisPlatform());
+    // A rule for the build's ids would be installed for the wrong clocks.
+    if (!ids.complaints.empty() && parsed.command == findCtlCommand("udev-rule"))
+        return reportFailure(out, err, parsed.json, kExitUsage,
+                             joined(ids.complaints, "; ") + "; no rule written");
     for (const std::string& complaint : ids.complaints)
-        err << "tarnwell-ctl: " << complaint << '\n';
+        err << "tarnwell-ctl: " << complaint << fallbackNote() << '\n';
     return Run(parsed, ids.ids, backend, time, out, err).execute();
 }
 

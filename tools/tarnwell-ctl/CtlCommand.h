@@ -23,6 +23,9 @@ enum ExitStatus : int {
     kExitDiffers = 9,          // diff: the clock's configuration differs from the file
 };
 
+// How long a command may go on after SIGINT or SIGTERM before it is ended (--watch ends at once).
+inline constexpr std::chrono::milliseconds kInterruptGrace{500};
+
 // Time as the program sees it, so tests can run waits and watches without waiting.
 struct CtlTime {
     std::function<std::chrono::steady_clock::time_point()> now;

@@ -208,10 +208,12 @@ per line and change, {"time", "serial", "signal_losses", "gps_signal",
         {"udev-rule",
          "",
          "print the udev rule for the USB ids in force (see --usb-id), to be\n"
-         "installed as /etc/udev/rules.d/70-tarnwell.rules",
+         "installed as /etc/udev/rules.d/70-tarnwell.rules; refused (exit 2) when\n"
+         "the variable or a settings file that would give the ids is malformed",
          {{"--group", "GROUP",
            "give the clocks to GROUP (for sessions without a seat, such as ssh)\n"
-           "instead of to the user at the seat"}},
+           "instead of to the user at the seat; letters, digits, '.', '_' and '-'",
+           OptionValue::Name}},
          R"({"usb_ids", "rule"})",
          false,
          &Run::udevRule},

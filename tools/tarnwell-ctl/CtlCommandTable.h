@@ -13,7 +13,8 @@ namespace tarnwell::ctl {
 class Run;
 
 // How an option's value is read; every value is checked once, when the line is parsed.
-enum class OptionValue { None, Text, Seconds };
+// Name: a user or group name (the POSIX portable set), as it is placed into a file as it is.
+enum class OptionValue { None, Text, Seconds, Name };
 
 struct OptionSpec {
     std::string names;      // as the parser takes them: "--out2", or "-s,--serial"

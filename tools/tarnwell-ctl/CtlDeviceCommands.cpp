@@ -61,8 +61,8 @@ int Run::outputs() {
     if (args_.json) {
         emit({{"serial", utf8FromLatin1(serial_)}, {"out1_enabled", out1}, {"out2_enabled", out2}});
     } else {
-        out_ << utf8FromLatin1(serial_) << ": output 1 " << word(out1) << ", output 2 "
-             << word(out2) << '\n';
+        out_ << terminalText(utf8FromLatin1(serial_)) << ": output 1 " << word(out1)
+             << ", output 2 " << word(out2) << '\n';
     }
     return kExitDone;
 }
@@ -89,7 +89,7 @@ int Run::identify() {
     if (args_.json)
         emit({{"serial", utf8FromLatin1(serial_)}, {"identify", text}});
     else
-        out_ << utf8FromLatin1(serial_) << ": identify " << text << '\n';
+        out_ << terminalText(utf8FromLatin1(serial_)) << ": identify " << text << '\n';
     return kExitDone;
 }
 
@@ -120,7 +120,7 @@ int Run::drive() {
     if (args_.json)
         emit({{"serial", utf8FromLatin1(serial_)}, {"drive_strength", text}});
     else
-        out_ << utf8FromLatin1(serial_) << ": drive strength " << text << '\n';
+        out_ << terminalText(utf8FromLatin1(serial_)) << ": drive strength " << text << '\n';
     return kExitDone;
 }
 
@@ -133,7 +133,7 @@ int Run::sleep() {
     if (args_.json)
         emit({{"serial", utf8FromLatin1(serial_)}, {"sleep", true}});
     else
-        out_ << utf8FromLatin1(serial_) << ": sleep sent\n";
+        out_ << terminalText(utf8FromLatin1(serial_)) << ": sleep sent\n";
     return kExitDone;
 }
 
@@ -160,8 +160,8 @@ int Run::writeRegister() {
     if (args_.json) {
         emit({{"serial", utf8FromLatin1(serial_)}, {"register", bytes[0]}, {"value", bytes[1]}});
     } else {
-        out_ << utf8FromLatin1(serial_) << ": register " << int{bytes[0]} << " = " << int{bytes[1]}
-             << " sent\n";
+        out_ << terminalText(utf8FromLatin1(serial_)) << ": register " << int{bytes[0]} << " = "
+             << int{bytes[1]} << " sent\n";
     }
     return kExitDone;
 }

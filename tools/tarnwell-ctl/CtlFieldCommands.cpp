@@ -8,7 +8,9 @@
 #include "commands/CommandPayloads.h"
 #include "device/ClockDiscovery.h"
 #include "device/UdevRule.h"
-#include "device/UsbIdSettings.h"
+#include "hostio/FileReplace.h"
+#include "hostio/RegularFile.h"
+#include "hostio/SafeText.h"
 #include "planning/PhaseList.h"
 #include "planning/PllModel.h"
 #include "readback/IdentityText.h"
@@ -27,17 +29,21 @@ constexpr auto kMetricsPoll = 2s;
 }  // namespace
 
 int Run::readSaved(std::optional<SavedConfiguration>& saved) {
-    const std::string path = args_.positional[0];
-    const std::optional<std::string> text = thisPlatform().readFile(path);
-    if (!text)
-        return fail(kExitUsage, "cannot read " + path);
-    SavedReading reading = readSavedConfiguration(*text, path);
+    const std::string path = terminalText(args_.positional[0]);
+    FileRead file = readRegularFile(args_.positional[0], kSavedConfigurationLimit);
+    if (file.outcome == FileRead::Outcome::Absent)
+        file.reason = "no such file";
+    if (!file.read())
+        return fail(kExitUsage, "cannot read " + path + ": " + file.reason);
+    if (deadline_ && time_.now() >= *deadline_)
+        return fail(kExitDeviceError, "reading " + path + " took all of --timeout");
+    SavedReading reading = readSavedConfiguration(file.text, path);
     if (!reading.saved)
         return fail(kExitUsage, reading.refusal);
     if (const int status = resolveSerial())
         return status;
     if (reading.saved->serial != utf8FromLatin1(serial_) && !args_.has("--any-serial")) {
-        return fail(kExitUsage, path + ": serial is " + reading.saved->serial +
+        return fail(kExitUsage, path + ": serial is " + printable(reading.saved->serial) +
                                     ", the clock's is " + utf8FromLatin1(serial_) +
                                     "; --any-serial uses the file all the same");
     }
@@ -69,7 +75,7 @@ int Run::apply() {
     document["drive_strength"] = drive;
     const auto word = [](bool on) { return on ? "on" : "off"; };
     const auto describe = [&](const char* what) {
-        out_ << what << ' ' << utf8FromLatin1(serial_) << ": ";
+        out_ << what << ' ' << terminalText(utf8FromLatin1(serial_)) << ": ";
         printSetting(setting);
         out_ << "output 1 " << word(wanted.output1Enabled) << ", output 2 "
              << word(wanted.output2Enabled) << ", drive strength " << drive << '\n';
@@ -137,10 +143,11 @@ int Run::diff() {
               {"equal", differences.empty()},
               {"differences", differences}});
     } else if (differences.empty()) {
-        out_ << utf8FromLatin1(serial_) << ": as " << args_.positional[0] << '\n';
+        out_ << terminalText(utf8FromLatin1(serial_)) << ": as "
+             << terminalText(args_.positional[0]) << '\n';
     } else {
         for (const std::string& difference : differences)
-            out_ << utf8FromLatin1(serial_) << ": " << difference << '\n';
+            out_ << terminalText(utf8FromLatin1(serial_)) << ": " << difference << '\n';
     }
     return differences.empty() ? kExitDone : kExitDiffers;
 }
@@ -209,14 +216,18 @@ int Run::metrics(std::chrono::milliseconds timeout) {
     if (!textfile) {
         if (args_.has("--watch"))
             return fail(kExitUsage, "--watch with --prometheus needs --textfile PATH");
-        out_ << prometheusText(collectMetrics(timeout));
-        return kExitDone;
+        const std::vector<ClockMetrics> clocks =
+            withAbsentClock(collectMetrics(timeout), args_.serial);
+        out_ << prometheusText(clocks);
+        return failIfAbsent(clocks);
     }
     const std::string path(*textfile);
+    std::vector<ClockMetrics> clocks;
     std::string written;
     std::optional<std::chrono::steady_clock::time_point> writtenAt;
     do {
-        const std::string text = prometheusText(collectMetrics(timeout));
+        clocks = withAbsentClock(collectMetrics(timeout), args_.serial);
+        const std::string text = prometheusText(clocks);
         if (text != written || !writtenAt || time_.now() - *writtenAt >= kTextfileRefresh) {
             std::string error;
             // The clocks' part alone decides whether anything changed; the stamp says when.
@@ -229,6 +240,14 @@ int Run::metrics(std::chrono::milliseconds timeout) {
             break;
         time_.sleep(kMetricsPoll);
     } while (!time_.interrupted());
+    return args_.has("--watch") ? kExitDone : failIfAbsent(clocks);
+}
+
+int Run::failIfAbsent(const std::vector<ClockMetrics>& clocks) {
+    for (const ClockMetrics& clock : clocks)
+        if (clock.failure == kNotAttached)
+            return fail(kExitNoSuchClock, "no clock with serial " + terminalText(clock.serial) +
+                                              " attached; its metrics say so");
     return kExitDone;
 }
 

@@ -4,6 +4,8 @@
 
 #include "CtlCommand.h"
 #include "CtlCommandTable.h"
+#include "SavedConfiguration.h"
+#include "device/UsbIdSettings.h"
 
 namespace tarnwell::ctl {
 
@@ -22,6 +24,7 @@ decimals whatever the locale, on the command line and in the output.
 constexpr std::string_view kExitStatus = R"(
 Exit status:
   0   done
+  1   standard output or standard error could not be written (a full disk, say)
   2   usage error: bad argument, unknown option, value out of range or not among the choices,
       several clocks attached and no -s; nothing was sent
   3   no such clock: none attached, none with that serial, or unplugged before it was opened
@@ -32,7 +35,27 @@ Exit status:
   7   the configuration read back differs from what was sent (the fields are listed)
   8   no PLL lock and GPS signal within --wait-lock
   9   diff: the clock's configuration differs from the file
+  130, 143  ended by Ctrl-C (SIGINT) or SIGTERM: --watch ends at once with 0, any other command
+      that has not ended )";
+
+// The limits as the code has them.
+std::string filesText() {
+    return std::to_string(kInterruptGrace.count()) +
+           R"( ms later with 128 + the signal's number
+
+Files: apply and diff read a regular file of at most )" +
+           sizeText(kSavedConfigurationLimit) + ", JSON nested at most " +
+           std::to_string(kSavedConfigurationDepth) + " levels\ndeep, with at most " +
+           std::to_string(kSavedConfigurationValues) +
+           R"( values and no field twice; the settings files too are read
+only when regular and within )" +
+           sizeText(kSettingsFileLimit) + ", naming at most " + std::to_string(kMostUsbIds) +
+           R"( ids, and one that is there but
+cannot be read is reported like a malformed one.
+--textfile replaces its file through a fresh file beside it (never through a link planted
+there) and refuses a target that is not a regular file.
 )";
+}
 
 constexpr std::string_view kJson = R"(
 JSON:
@@ -125,6 +148,7 @@ std::string helpText() {
             item(out, optionLabel(option), option.help, kTextColumn, 2);
     }
     out += kExitStatus;
+    out += filesText();
     out += kJson;
     for (const CommandSpec& command : ctlCommands())
         item(out, command.name, command.jsonFields, kJsonColumn, 2);

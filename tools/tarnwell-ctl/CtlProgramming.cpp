@@ -141,7 +141,7 @@ int Run::programAndCheck(const Setting& setting, Json document) {
     if (args_.json) {
         emit(document);
     } else {
-        out_ << "programmed " << utf8FromLatin1(serial_) << ": ";
+        out_ << "programmed " << terminalText(utf8FromLatin1(serial_)) << ": ";
         printSetting(setting);
         out_ << "read back: the same\n";
         if (waitLock)
@@ -255,7 +255,7 @@ int Run::set() {
         if (args_.json) {
             emit(document);
         } else {
-            out_ << "would program " << utf8FromLatin1(serial_) << ": ";
+            out_ << "would program " << terminalText(utf8FromLatin1(serial_)) << ": ";
             printSetting(setting);
         }
         return kExitDone;

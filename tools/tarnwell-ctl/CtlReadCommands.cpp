@@ -34,13 +34,14 @@ int Run::list() {
                  {"fix", canOpen ? Json(nullptr) : Json(fixText(*clock.openFailure, clock.info))}});
             continue;
         }
-        out_ << serial.value_or("(serial unreadable)") << '\n';
+        out_ << terminalText(serial.value_or("(serial unreadable)")) << '\n';
         if (canOpen) {
-            out_ << "  manufacturer  " << manufacturer.value_or("(unreadable)") << '\n'
-                 << "  product       " << product.value_or("(unreadable)") << '\n'
+            out_ << "  manufacturer  " << terminalText(manufacturer.value_or("(unreadable)"))
+                 << '\n'
+                 << "  product       " << terminalText(product.value_or("(unreadable)")) << '\n'
                  << "  firmware      " << firmware.value_or("(unknown)") << '\n';
         }
-        out_ << "  path          " << clock.info.path << '\n';
+        out_ << "  path          " << terminalText(clock.info.path) << '\n';
         if (canOpen)
             out_ << "  access        yes\n";
         else
@@ -93,9 +94,10 @@ int Run::show() {
         return kExitDone;
     }
     const auto onOff = [](bool on) { return on ? "enabled" : "disabled"; };
-    out_ << "Serial number     " << utf8FromLatin1(serial_) << '\n'
-         << "Manufacturer      " << manufacturer.value_or("(unreadable)") << '\n'
-         << "Product           " << shown(identity.product).value_or("(unreadable)") << '\n'
+    out_ << "Serial number     " << terminalText(utf8FromLatin1(serial_)) << '\n'
+         << "Manufacturer      " << terminalText(manufacturer.value_or("(unreadable)")) << '\n'
+         << "Product           " << terminalText(shown(identity.product).value_or("(unreadable)"))
+         << '\n'
          << "Firmware          " << firmware.value_or("(unknown)") << '\n'
          << "Output 1          " << onOff(configuration->output1Enabled) << '\n'
          << "Output 2          " << onOff(configuration->output2Enabled) << '\n'
@@ -167,7 +169,7 @@ int Run::status() {
         if (args_.json)
             emit(statusJson(last));
         else
-            out_ << utf8FromLatin1(serial_) << ": " << statusLine(last) << '\n';
+            out_ << terminalText(utf8FromLatin1(serial_)) << ": " << statusLine(last) << '\n';
         return kExitDone;
     }
 
@@ -186,7 +188,8 @@ int Run::status() {
     show(last);
     // A watch lasts until interrupted: --timeout was for its first report.
     deadline_.reset();
-    while (!time_.interrupted()) {
+    // Also ends when nothing can be written any more: the exit status then says so.
+    while (!time_.interrupted() && out_) {
         time_.sleep(kStatusPoll);
         const StatusRead read = readNewestStatus(*clock_.device);
         if (const int status = failIfUnanswered("reading the clock's status"))

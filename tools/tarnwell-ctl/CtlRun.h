@@ -105,6 +105,8 @@ private:
     std::vector<ClockMetrics> collectMetrics(std::chrono::milliseconds timeout);
     // status --prometheus and --textfile.
     int metrics(std::chrono::milliseconds timeout);
+    // Exit status 3 when the clock of -s was not attached.
+    int failIfAbsent(const std::vector<ClockMetrics>& clocks);
     void printSetting(const Setting& setting) const;
 
     const CtlArguments& args_;

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "device/UdevRule.h"
+#include "hostio/SafeText.h"
 #include "readback/IdentityText.h"
 
 namespace tarnwell::ctl {
@@ -89,12 +90,11 @@ std::optional<std::chrono::milliseconds> seconds(std::string_view text) {
 }
 
 std::string quoted(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() + 2);
-    out += '"';
-    out += text;
-    out += '"';
-    return out;
+    return '"' + printable(text) + '"';
+}
+
+std::string terminalText(std::string_view text) {
+    return printable(text, std::string::npos);
 }
 
 std::string joined(const std::vector<std::string>& texts, std::string_view separator) {

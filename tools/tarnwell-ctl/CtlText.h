@@ -39,8 +39,12 @@ std::string fixText(OpenFailure failure, const HidDeviceInfo& clock);
 // A finite number with a dot for decimals, and seconds as a duration (up to a year).
 std::optional<double> number(std::string_view text);
 std::optional<std::chrono::milliseconds> seconds(std::string_view text);
-// The text between double quotes, as complaints show what was given.
+// The text between double quotes, as complaints show what was given: its start only, control
+// characters escaped.
 std::string quoted(std::string_view text);
+// Text from a clock, a file or the command line, whole, with control characters escaped, for a
+// line on a terminal.
+std::string terminalText(std::string_view text);
 std::string joined(const std::vector<std::string>& texts, std::string_view separator = ", ");
 // The texts whose numbers lie nearest to the wanted one, nearest first, at most kNearestShown.
 std::vector<std::string> nearest(const std::vector<std::string>& texts, double wanted);

@@ -1,23 +1,21 @@
 #include "PrometheusMetrics.h"
 
-#include <cerrno>
+#include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 
 #include "CtlText.h"
 #include "common/NumberText.h"
+#include "hostio/SafeText.h"
 
 namespace tarnwell::ctl {
 
 namespace {
 
+// Escaped as the exposition format says; a label value must be UTF-8.
 std::string labelValue(const std::string& value) {
     std::string escaped;
-    for (const char c : value) {
+    for (const char c : validUtf8(value)) {
         if (c == '\\' || c == '"')
             escaped += '\\';
         if (c == '\n')
@@ -100,23 +98,16 @@ std::string prometheusText(std::span<const ClockMetrics> clocks,
     return text;
 }
 
-bool replaceFile(const std::string& path, const std::string& text, std::string& error) {
-    const std::string temporary = path + ".tmp";
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        if (!(file << text) || !file.flush()) {
-            error = "cannot write " + temporary + ": " + std::strerror(errno);
-            return false;
-        }
+std::vector<ClockMetrics> withAbsentClock(std::vector<ClockMetrics> clocks,
+                                          const std::optional<std::string>& serial) {
+    const auto named = [&serial](const ClockMetrics& clock) { return clock.serial == *serial; };
+    if (serial && std::ranges::none_of(clocks, named)) {
+        ClockMetrics absent;
+        absent.serial = *serial;
+        absent.failure = std::string(kNotAttached);
+        clocks.push_back(std::move(absent));
     }
-    std::error_code failed;
-    std::filesystem::rename(temporary, path, failed);
-    if (failed) {
-        error = "cannot rename " + temporary + " to " + path + ": " + failed.message();
-        std::filesystem::remove(temporary, failed);
-        return false;
-    }
-    return true;
+    return clocks;
 }
 
 }  // namespace tarnwell::ctl

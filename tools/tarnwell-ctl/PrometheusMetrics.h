@@ -7,6 +7,8 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "device/InputReport.h"
 
@@ -27,9 +29,12 @@ struct ClockMetrics {
 std::string prometheusText(std::span<const ClockMetrics> clocks,
                            std::optional<std::chrono::system_clock::time_point> written = {});
 
-// Replaces the file's contents in one step: the text goes to a temporary file beside it, which
-// is then renamed over it, so a reader never sees half a file. False (with `error` set) when the
-// file could not be written.
-bool replaceFile(const std::string& path, const std::string& text, std::string& error);
+// Why a clock asked for with -s has no metrics of its own.
+inline constexpr std::string_view kNotAttached = "not attached";
+
+// The clocks, and with `serial` that clock as not attached (up 0, with the reason) when it is
+// not among them, so that a scrape shows it down rather than nothing.
+std::vector<ClockMetrics> withAbsentClock(std::vector<ClockMetrics> clocks,
+                                          const std::optional<std::string>& serial);
 
 }  // namespace tarnwell::ctl

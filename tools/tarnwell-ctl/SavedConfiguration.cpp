@@ -4,8 +4,10 @@
 #include <array>
 #include <cmath>
 #include <functional>
+#include <unordered_set>
 
 #include "CtlText.h"
+#include "hostio/SafeText.h"
 #include "planning/DividerLimits.h"
 #include "planning/PhaseList.h"
 
@@ -30,18 +32,85 @@ bool known(const std::string& field) {
                                [&field](const DividerLimit& l) { return l.name == field; });
 }
 
+// How many unknown fields a refusal names.
+constexpr std::size_t kUnknownShown = 5;
+
+// Thrown from the parser's callback to stop reading at once.
+struct DocumentRefusal {
+    std::string reason;
+};
+
+// "line 3, column 14" of the byte where the parser stopped, counting from 1; `read` is how many
+// bytes it had read.
+std::string positionText(std::string_view text, std::size_t read) {
+    const std::string_view before = text.substr(0, std::min(read > 0 ? read - 1 : 0, text.size()));
+    const auto line = std::ranges::count(before, '\n') + 1;
+    const std::size_t lineStart = before.rfind('\n');
+    const std::size_t column =
+        before.size() - (lineStart == std::string_view::npos ? 0 : lineStart + 1) + 1;
+    return "line " + std::to_string(line) + ", column " + std::to_string(column);
+}
+
+// The parser's own words for what it found, without its prefix and the bytes it quotes.
+std::string parserReason(const std::string& what) {
+    std::string reason = what;
+    if (const auto column = reason.find(", column "); column != std::string::npos)
+        reason.erase(0, reason.find(": ", column) + 2);
+    reason = reason.substr(0, reason.find("; last read"));
+    return printable(reason, 2 * kQuotedPrefix);
+}
+
+// The document, or nothing with `refusal` set.
+std::optional<Json> parseDocument(std::string_view text, const std::string& source,
+                                  std::string& refusal) {
+    std::vector<std::unordered_set<std::string>> fieldsOfOpenObjects;
+    std::size_t values = 0;
+    const auto limits = [&](int depth, Json::parse_event_t event, Json& parsed) {
+        using Event = Json::parse_event_t;
+        const bool starts = event == Event::object_start || event == Event::array_start;
+        if ((starts || event == Event::value) && ++values > kSavedConfigurationValues)
+            throw DocumentRefusal{"holds more than " + std::to_string(kSavedConfigurationValues) +
+                                  " values"};
+        if (starts && depth >= kSavedConfigurationDepth)
+            throw DocumentRefusal{"is nested deeper than " +
+                                  std::to_string(kSavedConfigurationDepth) + " levels"};
+        if (event == Event::object_start)
+            fieldsOfOpenObjects.emplace_back();
+        if (event == Event::object_end)
+            fieldsOfOpenObjects.pop_back();
+        if (event == Event::key &&
+            !fieldsOfOpenObjects.back().insert(parsed.get<std::string>()).second)
+            throw DocumentRefusal{"has the field " + ctl::quoted(parsed.get<std::string>()) +
+                                  " twice"};
+        return true;
+    };
+    try {
+        return Json::parse(text, limits);
+    } catch (const DocumentRefusal& stop) {
+        refusal = source + " " + stop.reason;
+    } catch (const Json::parse_error& error) {
+        refusal = source + ": " + positionText(text, error.byte) +
+                  ": not JSON: " + parserReason(error.what());
+    }
+    return std::nullopt;
+}
+
+std::string kindOf(const Json& document) {
+    return document.is_array() ? "an array" : document.is_string() ? "a text" : "a single value";
+}
+
 // The whole number in `field`, or a refusal that names it.
 std::optional<std::uint32_t> wholeField(const Json& document, const std::string& field,
                                         double lowest, double highest, bool even,
                                         std::string& refusal) {
     const Json& value = document.at(field);
     if (!value.is_number() || value.get<double>() != std::floor(value.get<double>())) {
-        refusal = field + " must be a whole number, not " + value.dump();
+        refusal = field + " must be a whole number, not " + printable(value.dump());
         return std::nullopt;
     }
     const double v = value.get<double>();
     if (v < lowest || v > highest || (even && std::fmod(v, 2) != 0)) {
-        refusal = field + " " + value.dump() + " is outside its limits (" +
+        refusal = field + " " + printable(value.dump()) + " is outside its limits (" +
                   formatNumber(lowest, kDot) + " to " + formatNumber(highest, kDot) +
                   (even ? ", even)" : ")");
         return std::nullopt;
@@ -53,7 +122,7 @@ std::optional<bool> flagField(const Json& document, const std::string& field,
                               std::string& refusal) {
     const Json& value = document.at(field);
     if (!value.is_boolean()) {
-        refusal = field + " must be true or false, not " + value.dump();
+        refusal = field + " must be true or false, not " + printable(value.dump());
         return std::nullopt;
     }
     return value.get<bool>();
@@ -63,20 +132,27 @@ std::optional<bool> flagField(const Json& document, const std::string& field,
 
 SavedReading readSavedConfiguration(std::string_view text, const std::string& source) {
     SavedReading reading;
-    const Json document = Json::parse(text, nullptr, false);
-    if (document.is_discarded() || !document.is_object()) {
-        reading.refusal = source + " is not a JSON object as tarnwell-ctl show --json writes";
+    const std::optional<Json> parsed = parseDocument(text, source, reading.refusal);
+    if (!parsed)
+        return reading;
+    const Json& document = *parsed;
+    if (!document.is_object()) {
+        reading.refusal = source + " is " + kindOf(document) +
+                          ", not a JSON object as tarnwell-ctl show --json writes";
         return reading;
     }
     std::vector<std::string> unknown;
     for (const auto& [field, value] : document.items())
         if (!known(field))
-            unknown.push_back(field);
+            unknown.push_back(ctl::quoted(field));
     if (!unknown.empty()) {
+        const std::size_t more = unknown.size() - std::min(unknown.size(), kUnknownShown);
+        unknown.resize(unknown.size() - more);
         reading.refusal = source +
                           " has fields this version does not know (written by a later "
                           "one?): " +
-                          joined(unknown, ", ");
+                          joined(unknown, ", ") +
+                          (more ? " and " + std::to_string(more) + " more" : "");
         return reading;
     }
     std::vector<std::string> required(kProgrammedFields.begin(), kProgrammedFields.end());
@@ -120,7 +196,8 @@ SavedReading readSavedConfiguration(std::string_view text, const std::string& so
         kDriveTexts, drive.is_string() ? drive.get<std::string>() : std::string());
     if (driveText == kDriveTexts.end() && refusal.empty())
         refusal = "drive_strength must be one of " +
-                  joined({kDriveTexts.begin(), kDriveTexts.end()}, ", ") + ", not " + drive.dump();
+                  joined({kDriveTexts.begin(), kDriveTexts.end()}, ", ") + ", not " +
+                  printable(drive.dump());
     if (!refusal.empty())
         return {std::nullopt, source + ": " + refusal};
     pll.phaseIndex = static_cast<std::uint8_t>(*phase);

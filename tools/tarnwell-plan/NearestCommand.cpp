@@ -104,7 +104,16 @@ std::string nearestJson(std::span<const std::string_view> texts, std::span<const
                        {"hz", hz[i]},
                        {"exact_setting",
                         exact.plan ? settingJson(*exact.plan, exact.plan->nc) : Json(nullptr)}};
-        if (!exact.plan) {
+        if (!exact.plan && !isSearchableFrequency(hz[i])) {
+            // As the text says: the range, and its end nearest to the frequency.
+            const WholeFrequencyRange range = reachableWholeFrequencies();
+            const std::optional<ExactNeighbour> end = reachableEndWithSetting(hz[i]);
+            const bool below = end && end->frequency < hz[i];
+            answer["reachable_hz"] = {{"lowest", range.lowest}, {"highest", range.highest}};
+            answer["nearest_below"] = below ? jsonNeighbour(end) : Json(nullptr);
+            answer["nearest_above"] = below ? Json(nullptr) : jsonNeighbour(end);
+            answer["closest"] = nullptr;
+        } else if (!exact.plan) {
             const NearestExact near = findNearestExact(hz[i]);
             answer["nearest_below"] = jsonNeighbour(near.below);
             answer["nearest_above"] = jsonNeighbour(near.above);

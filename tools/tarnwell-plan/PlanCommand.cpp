@@ -1,5 +1,6 @@
 #include "PlanCommand.h"
 
+#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cmath>
 #include <optional>
@@ -9,6 +10,7 @@
 #include "JointCommand.h"
 #include "NearestCommand.h"
 #include "common/NumberText.h"
+#include "hostio/SafeText.h"
 #include "planning/NearestExact.h"
 #include "planning/PllModel.h"
 
@@ -17,6 +19,7 @@ namespace tarnwell::plan {
 namespace {
 
 constexpr int kExitRefused = 2;
+constexpr int kDividerCount = 7;
 constexpr int kBandwidthWithoutSerial = 15;
 
 // The help, with the clock's numbers filled in from the limits.
@@ -86,7 +89,8 @@ Options:
                    the closest setting
   --json           the --nearest answers for all frequencies as one JSON object on one line:
                    {"BW", "reach_percent", "frequencies": [{"input", "hz", "exact_setting",
-                   "nearest_below", "nearest_above", "closest"}]}, a setting as {"pass", "GPS",
+                   "nearest_below", "nearest_above", "closest", and for a frequency out of
+                   reach "reachable_hz": {"lowest", "highest"}}]}, a setting as {"pass", "GPS",
                    "N31", "N2_HS", "N2_LS", "N1_HS", "NC1_LS", "NC2_LS"}, a neighbour as {"hz",
                    "diff_hz", "diff_ppm", "setting"}, the closest as {"setting", "out1_hz",
                    "out1_decimal", "error_hz", "error_ppb"}; null for none. Frequencies and
@@ -106,61 +110,48 @@ Options:
   --help           show this text
   --version        show the version
 
-Exit status: 0, or 2 when an argument is not a positive number (the others are still answered).
+Options may be given as --option=value; an option given twice, or one this program does not know,
+is refused.
+
+Exit status: 0; 2 when an option is unknown or lacks its value (nothing is answered), or when an
+argument is not a positive number (the others are still answered); 1 when the answers could not
+be written (standard output on a full disk, say).
 )";
 }
 
 struct Arguments {
     bool help = false;
     bool version = false;
-    std::optional<std::string_view> serial;
-    std::vector<std::string_view> frequencies;
-    std::vector<std::string> complaints;
+    std::optional<std::string> serial;
+    std::vector<std::string> frequencies;
+    std::string complaint;  // empty when the line is usable
     bool nearest = false;
     bool json = false;
-    std::optional<std::vector<std::string_view>> dividers;
-    std::optional<std::string_view> out2;
+    std::vector<std::string> dividers;
+    std::optional<std::string> out2;
 };
 
+// Parsed as tarnwell-ctl parses its own: unknown options, "--option=value" and repeats alike.
 Arguments parseArguments(std::span<const std::string_view> args) {
-    constexpr std::string_view kSerialOption = "--serial";
-    constexpr std::string_view kSerialPrefix = "--serial=";
     Arguments parsed;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        if (arg == "--help" || arg == "-h") {
-            parsed.help = true;
-        } else if (arg == "--version") {
-            parsed.version = true;
-        } else if (arg == kSerialOption) {
-            if (i + 1 < args.size())
-                parsed.serial = args[++i];
-            else
-                parsed.complaints.push_back("--serial needs a serial number");
-        } else if (arg == "--out2") {
-            if (i + 1 < args.size())
-                parsed.out2 = args[++i];
-            else
-                parsed.complaints.push_back("--out2 needs a frequency in Hz");
-        } else if (arg == "--nearest") {
-            parsed.nearest = true;
-        } else if (arg == "--json") {
-            parsed.json = true;
-        } else if (arg == "--dividers") {
-            if (args.size() - i - 1 < 7) {
-                parsed.complaints.push_back(
-                    "--dividers needs GPS N31 N2_HS N2_LS N1_HS NC1_LS NC2_LS");
-                i = args.size();
-            } else {
-                parsed.dividers.emplace(args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
-                                        args.begin() + static_cast<std::ptrdiff_t>(i) + 8);
-                i += 7;
-            }
-        } else if (arg.starts_with(kSerialPrefix)) {
-            parsed.serial = arg.substr(kSerialPrefix.size());
-        } else {
-            parsed.frequencies.push_back(arg);
-        }
+    CLI::App app("", "tarnwell-plan");
+    app.set_help_flag();  // the help text is usage()
+    app.add_flag("-h,--help", parsed.help);
+    app.add_flag("--version", parsed.version);
+    app.add_flag("--nearest", parsed.nearest);
+    app.add_flag("--json", parsed.json);
+    app.add_option_function<std::string>("--serial",
+                                         [&parsed](const std::string& s) { parsed.serial = s; });
+    app.add_option_function<std::string>("--out2",
+                                         [&parsed](const std::string& s) { parsed.out2 = s; });
+    app.add_option("--dividers", parsed.dividers)->expected(kDividerCount);
+    app.add_option("HZ", parsed.frequencies);
+    // CLI11 takes the words last to first.
+    std::vector<std::string> words(args.rbegin(), args.rend());
+    try {
+        app.parse(words);
+    } catch (const CLI::ParseError& error) {
+        parsed.complaint = error.what();
     }
     return parsed;
 }
@@ -206,18 +197,20 @@ int runPlan(std::span<const std::string_view> args, std::ostream& out, std::ostr
         out << "tarnwell-plan " << TARNWELL_VERSION << '\n';
         return 0;
     }
+    if (!parsed.complaint.empty()) {
+        err << "tarnwell-plan: " << printable(parsed.complaint, std::string::npos)
+            << "; see tarnwell-plan --help\n";
+        return kExitRefused;
+    }
     int status = 0;
-    for (const std::string& complaint : parsed.complaints) {
-        err << "tarnwell-plan: " << complaint << '\n';
-        status = kExitRefused;
-    }
-    if (parsed.dividers) {
-        const int dividerStatus = runDividers(*parsed.dividers, out, err);
+    if (!parsed.dividers.empty()) {
+        const std::vector<std::string_view> dividers(parsed.dividers.begin(),
+                                                     parsed.dividers.end());
+        status = runDividers(dividers, out, err);
         if (parsed.frequencies.empty())
-            return std::max(status, dividerStatus);
-        status = std::max(status, dividerStatus);
+            return status;
     }
-    if (parsed.frequencies.empty() && parsed.complaints.empty()) {
+    if (parsed.frequencies.empty()) {
         err << "tarnwell-plan: no frequency given; see tarnwell-plan --help\n";
         return kExitRefused;
     }
@@ -227,7 +220,7 @@ int runPlan(std::span<const std::string_view> args, std::ostream& out, std::ostr
     if (parsed.out2) {
         out2 = positiveFrequency(*parsed.out2);
         if (!out2) {
-            err << "tarnwell-plan: --out2 \"" << *parsed.out2
+            err << "tarnwell-plan: --out2 \"" << printable(*parsed.out2)
                 << "\" is not a positive frequency in Hz\n";
             return kExitRefused;
         }
@@ -237,7 +230,8 @@ int runPlan(std::span<const std::string_view> args, std::ostream& out, std::ostr
     for (const std::string_view text : parsed.frequencies) {
         const std::optional<double> hz = positiveFrequency(text);
         if (!hz) {
-            err << "tarnwell-plan: \"" << text << "\" is not a positive frequency in Hz\n";
+            err << "tarnwell-plan: \"" << printable(text)
+                << "\" is not a positive frequency in Hz\n";
             status = kExitRefused;
             continue;
         }
