@@ -17,6 +17,8 @@ bool PendingCall::waitFor(std::chrono::steady_clock::duration span) const {
 
 void PendingCall::notifyWhenDone(std::function<void()> notify) {
     std::unique_lock lock(mutex_);
+    if (notifying_ != std::this_thread::get_id())
+        finished_.wait(lock, [this] { return !notifying_; });
     if (done_) {
         lock.unlock();
         if (notify)
@@ -27,12 +29,19 @@ void PendingCall::notifyWhenDone(std::function<void()> notify) {
 }
 
 void PendingCall::finish() {
-    const std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     done_ = true;
+    std::function<void()> notify = std::exchange(notify_, {});
+    if (notify)
+        notifying_ = std::this_thread::get_id();
     finished_.notify_all();
-    // Under the lock, so that whoever clears it knows no call is under way.
-    if (notify_)
-        std::exchange(notify_, {})();
+    if (!notify)
+        return;
+    lock.unlock();
+    notify();
+    lock.lock();
+    notifying_.reset();
+    finished_.notify_all();
 }
 
 // Shared by the owner and the thread, which may outlive the owner.
@@ -64,7 +73,9 @@ struct ClockIoThread::Queue {
             // Idle before the caller hears of it: a caller that then closes the device must find
             // the thread free to close it at once.
             busy = false;
+            lock.unlock();
             job.pending->finish();
+            lock.lock();
         }
         // Closed here, after the last call returned, whether or not the owner is still there.
         std::unique_ptr<HidDevice> closing = std::move(device);
