@@ -80,8 +80,9 @@ bool WatchedClocks::stuck() const {
 void WatchedClocks::drop(Watched& clock) {
     if (!clock.session)
         return;
-    if (stuck())
-        clock.session->closeInBackground();
+    // Closing waits in the kernel while any request to a hidraw node is stuck, this program's or
+    // another's.
+    clock.session->closeInBackground();
     if (clock.session->stuck())
         dropped_.push_back(std::move(clock.session));
     clock.session.reset();
