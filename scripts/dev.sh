@@ -13,7 +13,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(g++ cmake ninja-build pkg-config dpkg-dev qt6-base-dev libhidapi-dev libudev-dev
-          nlohmann-json3-dev libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
+          libsystemd-dev nlohmann-json3-dev libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
           fonts-liberation)
 # Only the tests need these: clang's libFuzzer, and the package check's manual page maker and
 # validators, promtool (Debian's prometheus) to check the metrics, and clang-format; scripts/windows-cross.sh

@@ -48,6 +48,7 @@ if [ -n "$report" ]; then
     echo "$report"
     failed=1
 fi
+scripts/unit-security-check.sh "$stage/usr/lib/systemd/system" || failed=1
 
 for metainfo in "$stage"/usr/share/metainfo/*.xml; do
     echo "== appstreamcli validate ${metainfo#"$stage"}"
