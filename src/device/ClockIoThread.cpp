@@ -57,6 +57,7 @@ struct ClockIoThread::Queue {
     bool busy = false;
     std::unique_ptr<HidDevice> device;
     std::thread thread;
+    const std::shared_ptr<PendingCall> closed = std::make_shared<PendingCall>();
 
     void run() {
         std::unique_lock lock(mutex);
@@ -81,6 +82,7 @@ struct ClockIoThread::Queue {
         std::unique_ptr<HidDevice> closing = std::move(device);
         lock.unlock();
         closing.reset();
+        closed->finish();
     }
 };
 
@@ -102,6 +104,19 @@ ClockIoThread::~ClockIoThread() {
         queue_->thread.join();
     else
         queue_->thread.detach();
+}
+
+std::shared_ptr<PendingCall> ClockIoThread::closed() const {
+    return queue_->closed;
+}
+
+std::shared_ptr<PendingCall> ClockIoThread::runAlone(std::function<void()> call) {
+    auto pending = std::make_shared<PendingCall>();
+    std::thread([pending, call = std::move(call)] {
+        call();
+        pending->finish();
+    }).detach();
+    return pending;
 }
 
 std::shared_ptr<PendingCall> ClockIoThread::post(std::function<void(HidDevice&)> call) {

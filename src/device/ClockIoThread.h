@@ -51,6 +51,12 @@ public:
     std::shared_ptr<PendingCall> post(std::function<void(HidDevice&)> call);
     // The destructor leaves closing the device to the thread instead of waiting for it.
     void closeInBackground() { closeInBackground_ = true; }
+    // Done once the thread has closed the device.
+    std::shared_ptr<PendingCall> closed() const;
+
+    // Runs one call on a thread of its own, which ends with it: for a call that may block in the
+    // kernel before there is a device, such as opening one.
+    static std::shared_ptr<PendingCall> runAlone(std::function<void()> call);
 
 private:
     struct Queue;

@@ -216,7 +216,8 @@ bool frmMain::FindTheHid() {
     // With several clocks of one serial number, the first enumerated is the one opened.
     OpenedClock opened = openFirstClock(
         backend_, usbIds_,
-        [&wanted](const HidDeviceInfo& candidate) { return listedSerial(candidate) == wanted; });
+        [&wanted](const HidDeviceInfo& candidate) { return listedSerial(candidate) == wanted; },
+        [this](const std::string& path) { return openWhileWaiting(path); });
     if (opened.device) {
         device_ = std::make_unique<TimedDevice>(
             std::move(opened.device),
@@ -303,9 +304,16 @@ void frmMain::dropDevice() {
 }
 
 void frmMain::closeDevice() {
-    if (device_ && requestStuck())
-        device_->closeInBackground();
+    if (!device_)
+        return;
+    const std::shared_ptr<PendingCall> closed = device_->closed();
+    const bool stuck = requestStuck();
+    device_->closeInBackground();
     device_.reset();
+    // Behind a stuck request its thread closes it once that returns; until then, and while the
+    // close itself waits in the kernel, no clock is opened again.
+    if (stuck || !waitForClock(*closed))
+        stuckCalls_.push_back(closed);
 }
 
 bool frmMain::dropUnansweredClock() {
