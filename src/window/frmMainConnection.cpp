@@ -142,11 +142,23 @@ std::vector<DiscoveredClock> frmMain::discoverAttachedClocks() {
     std::vector<std::string> open;
     if (DeviceOpen && device_)
         open.push_back(deviceInfo_.path);
-    std::vector<DiscoveredClock> found = discoverClocks(backend_, usbIds_, open);
-    rescanDue_ = false;
+    // Each clock is opened for a try and closed again, which waits in the kernel while any program
+    // has a request stuck: off the window's thread, waited for like an answer. Given up on, it
+    // finds nothing for now, and no scan comes before it has ended.
+    auto found = std::make_shared<std::vector<DiscoveredClock>>();
+    const std::shared_ptr<PendingCall> listing =
+        ClockIoThread::runAlone([found, &backend = backend_, ids = usbIds_, open] {
+            *found = discoverClocks(backend, ids, open);
+        });
+    const bool listed = waitForClock(*listing);
+    rescanDue_ = !listed;
     lastScanAt_ = now_();
-    tellRefusals(found);
-    return found;
+    if (!listed) {
+        stuckCalls_.push_back(listing);
+        return {};
+    }
+    tellRefusals(*found);
+    return std::move(*found);
 }
 
 // Once per attach. A first refusal waits for the next scan: right after plug-in the node can
