@@ -9,7 +9,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build_dir=$(realpath "${1:-build}")
-vm_timeout=${UHID_VM_TIMEOUT:-280}
+vm_timeout=${UHID_VM_TIMEOUT:-480}
 cache="$build_dir/uhid-vm"
 
 # Dependencies first: a module is loaded only after every module it needs.

@@ -23,12 +23,16 @@ namespace tarnwell::uhidsoak {
 using SteadyClock = std::chrono::steady_clock;
 using Milliseconds = std::chrono::milliseconds;
 
+// How soon after a change the window and the textfile must show it.
+inline constexpr Milliseconds kAgreementBound{2000};
+
 // What a run did and saw, for the report at its end.
 struct UhidSoakFigures {
     std::map<std::string, std::size_t> events;  // by kind
     std::size_t commandsMatched = 0;            // reached the clock byte for byte
     std::size_t commandsFailed = 0;             // reported failed to the window
     Milliseconds longestBlock{};                // of the window's event loop
+    Milliseconds longestMachineStall{};         // of the whole VM, not counted in the block
     Milliseconds slowestWindowAgreement{};
     Milliseconds slowestTextfileAgreement{};
     std::vector<std::size_t> heap;  // the window's process, at each return to the start
@@ -99,12 +103,13 @@ private:
     void flipPermission();
     void setPermission(ClockMirror& clock, bool denied);
     void windowCommand();
+    void click(const char* name);
 
     ClockMirror& randomClock();
     std::optional<std::string> nodeOf(const std::string& serial);
     void rig(const std::string& request);
     void pump(Milliseconds span);
-    void awaitAgreement(SteadyClock::time_point change);
+    void awaitAgreement(SteadyClock::time_point change, Milliseconds bound = kAgreementBound);
     std::optional<std::string> windowDisagreement(SteadyClock::time_point now) const;
     std::optional<std::string> textfileDisagreement(SteadyClock::time_point now) const;
     void checkCommands();

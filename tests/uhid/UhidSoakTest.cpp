@@ -38,8 +38,11 @@ void printFigures(const UhidSoakRun& run, std::uint64_t seed, double seconds) {
     std::printf("  problems %zu\n", f.problemCount);
     std::printf("  commands received byte for byte %zu, reported failed %zu\n", f.commandsMatched,
                 f.commandsFailed);
-    std::printf("  longest block of the window's event loop %lld ms\n",
-                static_cast<long long>(f.longestBlock.count()));
+    std::printf(
+        "  longest block of the window's event loop %lld ms (besides VM stalls of up to "
+        "%lld ms)\n",
+        static_cast<long long>(f.longestBlock.count()),
+        static_cast<long long>(f.longestMachineStall.count()));
     std::printf("  slowest agreement: window %lld ms, textfile %lld ms\n",
                 static_cast<long long>(f.slowestWindowAgreement.count()),
                 static_cast<long long>(f.slowestTextfileAgreement.count()));

@@ -30,7 +30,11 @@ public:
 
     // False, with the reason in error, when the kernel refuses the device.
     bool plug(std::string& error);
-    void unplug() { device_.reset(); }
+    // Substitute answers not given yet are dropped: a replugged clock's firmware starts afresh.
+    void unplug() {
+        device_.reset();
+        configurationAnswers_.clear();
+    }
 
     // Reads one event from the kernel and answers it.
     void handleEvent();
