@@ -6,7 +6,7 @@
 #                          the package through lintian, the metadata validators and Debian's
 #                          autopkgtest, the arm64 package cross-built with its tests under
 #                          emulation, the same tests under AddressSanitizer and UBSan with a short
-#                          fuzzing run in that build, everything cross-built for Windows with its
+#                          fuzzing run in that build and under ThreadSanitizer, everything cross-built for Windows with its
 #                          tests, the demo and the installer under Wine (the first run on a machine
 #                          builds Qt for Windows), and (as root) the tests against the kernel's HID
 #                          stack inside a small VM. It ends with the time each step took.
@@ -16,7 +16,7 @@
 cd "$(dirname "$0")/.."
 
 packages=(g++ cmake ninja-build pkg-config dpkg-dev ccache qt6-base-dev libhidapi-dev libudev-dev
-          nlohmann-json3-dev libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
+          libsystemd-dev nlohmann-json3-dev libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
           fonts-liberation)
 # Only the tests need these: clang's libFuzzer, and the package check's manual page maker and
 # validators, promtool (Debian's prometheus) to check the metrics, and clang-format with git for
@@ -95,6 +95,7 @@ case "${1:-}" in
         step "arm64 package and tests" scripts/arm64-check.sh
         step "sanitizer tests" scripts/sanitize-tests.sh build-asan
         step "fuzzing" scripts/fuzz.sh --build build-asan 8
+        step "ThreadSanitizer tests" scripts/tsan-tests.sh build-tsan
         step "Windows build and tests" scripts/windows-cross.sh build-windows
         if [ "$(id -u)" -eq 0 ]; then
             step "tests in the VM" scripts/uhid-vm/run.sh \

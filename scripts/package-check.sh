@@ -41,6 +41,7 @@ for name in $debs; do
         echo "$report"
         failed=1
     fi
+    scripts/unit-security-check.sh "$root/lib/systemd/system" || failed=1
 
     for metainfo in "$root"/usr/share/metainfo/*.xml; do
         echo "== appstreamcli validate ${metainfo#"$root"} ($name)"

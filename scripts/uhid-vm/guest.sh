@@ -14,16 +14,28 @@ if [ ! -e /dev/uhid ]; then
     exit 1
 fi
 
+# UHID_VM_PROGRAMS, a comma-separated list of test programs, narrows the run to those.
+wanted() {
+    [ -x "$1" ] || return 1
+    [ -z "${UHID_VM_PROGRAMS:-}" ] && return 0
+    case ",$UHID_VM_PROGRAMS," in
+        *",${1##*/},"*) return 0 ;;
+    esac
+    return 1
+}
+
 status=0
 found=0
 for program in "$build_dir"/bin/test_uhid_*; do
-    [ -x "$program" ] || continue
+    wanted "$program" || continue
     found=1
+    # The soak flips the nodes' permissions, which bind only a user who is not root: below.
+    [ "${program##*/}" = test_uhid_soak ] && continue
     echo "uhid-vm: running ${program##*/}"
     "$program" --gtest_color=no || status=1
 done
 if [ "$found" -eq 0 ]; then
-    echo "uhid-vm: no test_uhid_* programs in $build_dir/bin" >&2
+    echo "uhid-vm: no test_uhid_* programs (${UHID_VM_PROGRAMS:-any}) in $build_dir/bin" >&2
     exit 1
 fi
 
@@ -40,15 +52,16 @@ as_user() {
         setpriv --reuid="$user" --regid="$user" --clear-groups "$@"
 }
 for program in "$build_dir"/bin/test_uhid_hidapi_backend "$build_dir"/bin/test_uhid_window; do
-    [ -x "$program" ] || continue
+    wanted "$program" || continue
     echo "uhid-vm: running ${program##*/} as uid $user without access to the nodes"
     TARNWELL_UHID_ACCESS=denied as_user "$program" --gtest_color=no \
         --gtest_filter='*ThisUserMay*' || status=1
 done
 (while :; do chown "$user" /dev/hidraw* 2>/dev/null; sleep 0.05; done) &
 granting=$!
-for program in "$build_dir"/bin/test_uhid_hidapi_backend "$build_dir"/bin/test_uhid_window; do
-    [ -x "$program" ] || continue
+for program in "$build_dir"/bin/test_uhid_hidapi_backend "$build_dir"/bin/test_uhid_window \
+    "$build_dir"/bin/test_uhid_soak; do
+    wanted "$program" || continue
     echo "uhid-vm: running ${program##*/} as uid $user with the rule's permissions"
     TARNWELL_UHID_ACCESS=granted as_user "$program" --gtest_color=no || status=1
 done

@@ -3,11 +3,13 @@
 # kernel has no uhid, Debian 12's stock kernel does. Boots that kernel under plain emulation with
 # the host's root shared read-only, so the guest runs the build's own binaries and libraries.
 #   scripts/uhid-vm/run.sh [BUILD_DIR]     (default: build; run as root)
-# Prints the tests' own output and exits with their result; a VM that hangs is stopped.
+# Prints the tests' own output and exits with their result; a VM that hangs is stopped
+# (UHID_VM_TIMEOUT seconds). UHID_VM_PROGRAMS=test_a,test_b runs only those test programs;
+# TARNWELL_UHID_SOAK_SECONDS and TARNWELL_UHID_SOAK_SEED reach the soak (scripts/uhid-vm/soak.sh).
 . "$(dirname "$0")/../errors.sh"
 here=$(cd "$(dirname "$0")" && pwd)
 build_dir=$(realpath "${1:-build}")
-vm_timeout=${UHID_VM_TIMEOUT:-280}
+vm_timeout=${UHID_VM_TIMEOUT:-480}
 cache="$build_dir/uhid-vm"
 
 # Dependencies first: a module is loaded only after every module it needs.
@@ -73,7 +75,11 @@ build_initramfs() {
     chmod 0755 "$stage/init"
     cp "$cache"/kernel/modules/*.ko "$stage/modules/"
     printf '%s\n' "${modules[@]}" >"$stage/modules.order"
-    echo "$here/guest.sh $build_dir" >"$stage/guest.args"
+    local settings=() name
+    for name in UHID_VM_PROGRAMS TARNWELL_UHID_SOAK_SECONDS TARNWELL_UHID_SOAK_SEED; do
+        [ -z "${!name:-}" ] || settings+=("$name=${!name}")
+    done
+    echo "$here/guest.sh $build_dir ${settings[*]}" >"$stage/guest.args"
     (cd "$stage" && find . | cpio -o -H newc --quiet | gzip -1) >"$cache/initrd.gz"
 }
 

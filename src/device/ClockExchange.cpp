@@ -3,11 +3,17 @@
 namespace tarnwell {
 
 OpenedClock openFirstClock(HidBackend& backend, const UsbIdList& ids, const ClockFilter& accept) {
+    return openFirstClock(backend, ids, accept,
+                          [&backend](const std::string& path) { return backend.open(path); });
+}
+
+OpenedClock openFirstClock(HidBackend& backend, const UsbIdList& ids, const ClockFilter& accept,
+                           const ClockOpener& open) {
     OpenedClock opened;
     for (const HidDeviceInfo& candidate : enumerateClocks(backend, ids)) {
         if (!accept(candidate))
             continue;
-        OpenResult result = backend.open(candidate.path);
+        OpenResult result = open(candidate.path);
         if (result) {
             opened.device = std::move(result.device);
             opened.info = candidate;

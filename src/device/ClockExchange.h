@@ -28,6 +28,10 @@ struct OpenedClock {
 // Walks the interfaces with one of the ids in enumerateClocks' order and opens the first one the
 // filter accepts that opens: of several clocks with one serial, the first enumerated wins.
 OpenedClock openFirstClock(HidBackend& backend, const UsbIdList& ids, const ClockFilter& accept);
+// The same, opening through open instead of the backend's own open.
+using ClockOpener = std::function<OpenResult(const std::string& path)>;
+OpenedClock openFirstClock(HidBackend& backend, const UsbIdList& ids, const ClockFilter& accept,
+                           const ClockOpener& open);
 
 struct StatusRead {
     InputReadStatus read = InputReadStatus::Error;

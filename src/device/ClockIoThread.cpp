@@ -17,6 +17,8 @@ bool PendingCall::waitFor(std::chrono::steady_clock::duration span) const {
 
 void PendingCall::notifyWhenDone(std::function<void()> notify) {
     std::unique_lock lock(mutex_);
+    if (notifying_ != std::this_thread::get_id())
+        finished_.wait(lock, [this] { return !notifying_; });
     if (done_) {
         lock.unlock();
         if (notify)
@@ -27,12 +29,19 @@ void PendingCall::notifyWhenDone(std::function<void()> notify) {
 }
 
 void PendingCall::finish() {
-    const std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     done_ = true;
+    std::function<void()> notify = std::exchange(notify_, {});
+    if (notify)
+        notifying_ = std::this_thread::get_id();
     finished_.notify_all();
-    // Under the lock, so that whoever clears it knows no call is under way.
-    if (notify_)
-        std::exchange(notify_, {})();
+    if (!notify)
+        return;
+    lock.unlock();
+    notify();
+    lock.lock();
+    notifying_.reset();
+    finished_.notify_all();
 }
 
 // Shared by the owner and the thread, which may outlive the owner.
@@ -48,6 +57,7 @@ struct ClockIoThread::Queue {
     bool busy = false;
     std::unique_ptr<HidDevice> device;
     std::thread thread;
+    const std::shared_ptr<PendingCall> closed = std::make_shared<PendingCall>();
 
     void run() {
         std::unique_lock lock(mutex);
@@ -64,12 +74,15 @@ struct ClockIoThread::Queue {
             // Idle before the caller hears of it: a caller that then closes the device must find
             // the thread free to close it at once.
             busy = false;
+            lock.unlock();
             job.pending->finish();
+            lock.lock();
         }
         // Closed here, after the last call returned, whether or not the owner is still there.
         std::unique_ptr<HidDevice> closing = std::move(device);
         lock.unlock();
         closing.reset();
+        closed->finish();
     }
 };
 
@@ -91,6 +104,19 @@ ClockIoThread::~ClockIoThread() {
         queue_->thread.join();
     else
         queue_->thread.detach();
+}
+
+std::shared_ptr<PendingCall> ClockIoThread::closed() const {
+    return queue_->closed;
+}
+
+std::shared_ptr<PendingCall> ClockIoThread::runAlone(std::function<void()> call) {
+    auto pending = std::make_shared<PendingCall>();
+    std::thread([pending, call = std::move(call)] {
+        call();
+        pending->finish();
+    }).detach();
+    return pending;
 }
 
 std::shared_ptr<PendingCall> ClockIoThread::post(std::function<void(HidDevice&)> call) {

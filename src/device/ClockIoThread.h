@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "device/HidBackend.h"
@@ -18,9 +19,9 @@ public:
     bool done() const;
     // True when the call returned before the time was up.
     bool waitFor(std::chrono::steady_clock::duration span) const;
-    // Called once, on the I/O thread, when the call returns; at once (on this thread) when it
-    // already has. Replacing it with an empty function stops the calls: after that returns,
-    // whatever the old one held may go.
+    // Called once, on the I/O thread and holding no lock, when the call returns; at once (on this
+    // thread) when it already has. Replacing it with an empty function stops the calls: after
+    // that returns, whatever the old one held may go, as it waits for a notification under way.
     void notifyWhenDone(std::function<void()> notify);
 
 private:
@@ -31,6 +32,8 @@ private:
     mutable std::condition_variable finished_;
     bool done_ = false;
     std::function<void()> notify_;
+    // The I/O thread while it runs the notification, which may itself call back into this.
+    std::optional<std::thread::id> notifying_;
 };
 
 // Runs the calls to one opened clock, in the order they were posted, on a thread of its own, so a
@@ -48,6 +51,12 @@ public:
     std::shared_ptr<PendingCall> post(std::function<void(HidDevice&)> call);
     // The destructor leaves closing the device to the thread instead of waiting for it.
     void closeInBackground() { closeInBackground_ = true; }
+    // Done once the thread has closed the device.
+    std::shared_ptr<PendingCall> closed() const;
+
+    // Runs one call on a thread of its own, which ends with it: for a call that may block in the
+    // kernel before there is a device, such as opening one.
+    static std::shared_ptr<PendingCall> runAlone(std::function<void()> call);
 
 private:
     struct Queue;

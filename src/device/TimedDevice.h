@@ -40,6 +40,8 @@ public:
     std::shared_ptr<const PendingCall> unansweredCall() const { return unansweredCall_; }
     // Destroying this leaves closing the device to its thread, which may wait in the kernel.
     void closeInBackground() { io_.closeInBackground(); }
+    // Done once the device is closed.
+    std::shared_ptr<PendingCall> closed() const { return io_.closed(); }
 
 private:
     // The call's result, or `failed` when the clock did not answer it or an earlier one.

@@ -26,9 +26,8 @@ std::string installCommand(std::string_view options) {
 
 std::string udevRule(const UsbIdList& ids, std::optional<std::string_view> group) {
     std::string rule =
-        "# Tarnwell: lets " +
-        (group ? "the group " + std::string(*group)
-               : std::string("the user logged in at the seat")) +
+        "# Tarnwell: lets the user logged in at the seat" +
+        (group ? " and the group " + std::string(*group) : std::string()) +
         " open the clocks' hidraw nodes, and names each\n"
         "# /dev/tarnwell/SERIAL, so that a service can start when that clock appears.\n"
         "# Written by tarnwell-ctl udev-rule for the USB ids " +
@@ -40,7 +39,8 @@ std::string udevRule(const UsbIdList& ids, std::optional<std::string_view> group
         "# Sorting before 73-seat-late.rules matters: that is where uaccess is turned into "
         "access.\n";
     const std::string access =
-        group ? "GROUP=\"" + std::string(*group) + "\", MODE=\"0660\"" : "TAG+=\"uaccess\"";
+        "TAG+=\"uaccess\"" +
+        (group ? ", GROUP=\"" + std::string(*group) + "\", MODE=\"0660\"" : std::string());
     for (const UsbId& id : ids) {
         rule += matchOf(id) + ", " + access + "\n";
         rule += matchOf(id) + ", ATTRS{serial}==\"?*\", TAG+=\"systemd\", " +
@@ -68,7 +68,9 @@ RuleGrant ruleGrant(std::string_view ruleText) {
         const auto start = line.find_first_not_of(" \t");
         if (start == std::string::npos || line[start] == '#')
             continue;
-        const bool viaGroup = line.find("GROUP=") != std::string::npos;
+        // The services' own group gives the clocks to no person.
+        const std::optional<std::string> group = valueOf(line, "GROUP=\"");
+        const bool viaGroup = group && *group != kServiceGroup;
         if (!viaGroup && line.find("uaccess") == std::string::npos)
             continue;
         const auto vendor = valueOf(line, "ATTRS{idVendor}==\"");

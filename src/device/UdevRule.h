@@ -14,8 +14,11 @@
 namespace tarnwell {
 
 inline constexpr std::string_view kUdevRuleName = "70-tarnwell.rules";
+// The system group of the services (packaging/sysusers.conf), to which the packaged rule gives the
+// clocks besides the person at the seat.
+inline constexpr std::string_view kServiceGroup = "tarnwell";
 
-// The rule giving the user at the seat (or, with a group, that group) the clocks with these ids,
+// The rule giving the user at the seat (and, with a group, that group) the clocks with these ids,
 // and naming each /dev/tarnwell/SERIAL so that a service can start when that clock appears. The
 // group must be a portable name (hostio/SafeText.h): it is placed into the rule as it is.
 std::string udevRule(const UsbIdList& ids, std::optional<std::string_view> group = {});

@@ -1,15 +1,29 @@
 #include "hid/HidapiSession.h"
 
+#include <mutex>
+
 namespace tarnwell {
 
+namespace {
+
+// hid_init()/hid_exit() act on the whole process, so all backends share one session. The last
+// holder may let go on a clock's I/O thread while another thread takes a new one.
+std::mutex sessionMutex;
+std::weak_ptr<HidapiSession> running;
+bool initialised = false;
+
+}  // namespace
+
 std::shared_ptr<HidapiSession> HidapiSession::acquire() {
-    // hid_init()/hid_exit() act on the whole process, so all backends share one session.
-    static std::weak_ptr<HidapiSession> running;
-    if (auto session = running.lock()) {
+    const std::lock_guard lock(sessionMutex);
+    if (auto session = running.lock())
         return session;
-    }
-    if (hid_init() != 0) {
-        return nullptr;
+    // A session whose last holder has just let go may still be on its way out: it then leaves
+    // hidapi running for this one.
+    if (!initialised) {
+        if (hid_init() != 0)
+            return nullptr;
+        initialised = true;
     }
     std::shared_ptr<HidapiSession> session(new HidapiSession);
     running = session;
@@ -17,7 +31,11 @@ std::shared_ptr<HidapiSession> HidapiSession::acquire() {
 }
 
 HidapiSession::~HidapiSession() {
-    hid_exit();
+    const std::lock_guard lock(sessionMutex);
+    if (initialised && running.expired()) {
+        hid_exit();
+        initialised = false;
+    }
 }
 
 }  // namespace tarnwell

@@ -77,7 +77,10 @@ frmMain::frmMain(HidBackend& backend, DeviceWait waitForDevice, WarningBox showW
 
 // Out of line so that the unique_ptr to the device is destroyed where TimedDevice is complete.
 frmMain::~frmMain() {
-    closeDevice();
+    // No events are waited for here: the device closes at once, or, behind a stuck request, on
+    // its own thread.
+    if (device_ && requestStuck())
+        device_->closeInBackground();
 }
 
 void frmMain::createControls() {

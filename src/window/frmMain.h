@@ -194,6 +194,7 @@ private:
     // Waits for a call on the clock's I/O thread while the window goes on with its events, but
     // takes no user input and runs no poll; false when the answer did not come in time.
     bool waitForClock(PendingCall& call);
+    OpenResult openWhileWaiting(const std::string& path);
 
     // Watching for clocks coming and going.
     void watchDeviceChanges();

@@ -1,6 +1,8 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <memory>
+#include <optional>
 #include <utility>
 
 #include "device/ClockIoThread.h"
@@ -32,6 +34,19 @@ bool frmMain::waitForClock(PendingCall& call) {
     // After this, the I/O thread no longer reaches the loop.
     call.notifyWhenDone({});
     return call.done();
+}
+
+// Opening (like closing) a hidraw node waits in the kernel while any request to any clock is
+// under way, another program's too: it runs on a thread of its own, waited for like an answer.
+OpenResult frmMain::openWhileWaiting(const std::string& path) {
+    auto result = std::make_shared<std::optional<OpenResult>>();
+    const std::shared_ptr<PendingCall> opening = ClockIoThread::runAlone(
+        [result, &backend = backend_, path] { result->emplace(backend.open(path)); });
+    if (!waitForClock(*opening)) {
+        stuckCalls_.push_back(opening);
+        return OpenFailure::Other;
+    }
+    return std::move(**result);
 }
 
 }  // namespace tarnwell

@@ -142,11 +142,23 @@ std::vector<DiscoveredClock> frmMain::discoverAttachedClocks() {
     std::vector<std::string> open;
     if (DeviceOpen && device_)
         open.push_back(deviceInfo_.path);
-    std::vector<DiscoveredClock> found = discoverClocks(backend_, usbIds_, open);
-    rescanDue_ = false;
+    // Each clock is opened for a try and closed again, which waits in the kernel while any program
+    // has a request stuck: off the window's thread, waited for like an answer. Given up on, it
+    // finds nothing for now, and no scan comes before it has ended.
+    auto found = std::make_shared<std::vector<DiscoveredClock>>();
+    const std::shared_ptr<PendingCall> listing =
+        ClockIoThread::runAlone([found, &backend = backend_, ids = usbIds_, open] {
+            *found = discoverClocks(backend, ids, open);
+        });
+    const bool listed = waitForClock(*listing);
+    rescanDue_ = !listed;
     lastScanAt_ = now_();
-    tellRefusals(found);
-    return found;
+    if (!listed) {
+        stuckCalls_.push_back(listing);
+        return {};
+    }
+    tellRefusals(*found);
+    return std::move(*found);
 }
 
 // Once per attach. A first refusal waits for the next scan: right after plug-in the node can
@@ -216,7 +228,8 @@ bool frmMain::FindTheHid() {
     // With several clocks of one serial number, the first enumerated is the one opened.
     OpenedClock opened = openFirstClock(
         backend_, usbIds_,
-        [&wanted](const HidDeviceInfo& candidate) { return listedSerial(candidate) == wanted; });
+        [&wanted](const HidDeviceInfo& candidate) { return listedSerial(candidate) == wanted; },
+        [this](const std::string& path) { return openWhileWaiting(path); });
     if (opened.device) {
         device_ = std::make_unique<TimedDevice>(
             std::move(opened.device),
@@ -303,9 +316,16 @@ void frmMain::dropDevice() {
 }
 
 void frmMain::closeDevice() {
-    if (device_ && requestStuck())
-        device_->closeInBackground();
+    if (!device_)
+        return;
+    const std::shared_ptr<PendingCall> closed = device_->closed();
+    const bool stuck = requestStuck();
+    device_->closeInBackground();
     device_.reset();
+    // Behind a stuck request its thread closes it once that returns; until then, and while the
+    // close itself waits in the kernel, no clock is opened again.
+    if (stuck || !waitForClock(*closed))
+        stuckCalls_.push_back(closed);
 }
 
 bool frmMain::dropUnansweredClock() {

@@ -9,6 +9,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -247,6 +248,63 @@ TEST_F(CtlFieldCommands, MetricsFileIsReplacedWholeWithAStampAndClocksThatCannot
     EXPECT_EQ(run({"status", "--textfile", path, "-s", "NOPE"}).status, 3);
     EXPECT_EQ(run({"status", "--prometheus", "-s", "T5240342"}).status, 0);
     EXPECT_EQ(run({"status", "--textfile", (folder / "no" / "x.prom").string()}).status, 6);
+}
+
+TEST_F(CtlFieldCommands, MetricsMarkAClockThatStopsAnsweringFailedInTimeAndRecover) {
+    using namespace std::chrono_literals;
+    VirtualClock& clock = backend.addClock(VirtualClockDescription{.serial = u"T5240342"});
+    const std::string up = "tarnwell_clock_up{serial=\"T5240342\"} 1\n";
+    clock.stall();
+    const Outcome once = run({"status", "--prometheus", "--timeout", "2"});
+    EXPECT_EQ(once.status, 0) << "the failure is in the metrics";
+    EXPECT_LE(elapsed, 2s);
+    EXPECT_THAT(once.out, HasSubstr("reason=\"the clock did not answer the configuration "
+                                    "request within 1 s\"} 1\n"));
+    clock.releaseStall();
+
+    const std::string path = (folder / "tarnwell.prom").string();
+    std::vector<std::string> told;
+    time.tellService = [&told](const char* state) { told.emplace_back(state); };
+    std::optional<std::chrono::milliseconds> stalledAt, failedAt, releasedAt, recoveredAt,
+        interruptedAt;
+    bool upWhileStalled = false;
+    time.sleep = [&](std::chrono::milliseconds pause) {
+        elapsed += pause;
+        std::stringstream text;
+        text << std::ifstream(path).rdbuf();
+        const bool showsUp = text.str().find(up) != std::string::npos;
+        if (failedAt && !releasedAt)
+            upWhileStalled = upWhileStalled || showsUp;
+        if (stalledAt && !failedAt && !showsUp)
+            failedAt = elapsed;
+        if (releasedAt && !recoveredAt && showsUp)
+            recoveredAt = elapsed;
+        // The stuck request returns on its own thread, in real time.
+        if (releasedAt && !recoveredAt)
+            std::this_thread::sleep_for(1ms);
+        if (!stalledAt && elapsed >= 5s) {
+            clock.stall();
+            stalledAt = elapsed;
+        } else if (failedAt && !releasedAt && elapsed >= 10s) {
+            clock.releaseStall();
+            releasedAt = elapsed;
+        } else if (recoveredAt && !clock.stalled()) {
+            clock.stall();  // and interrupted while stalled
+        } else if (recoveredAt && clock.heldRequests() > 0 && !interrupted) {
+            interrupted = true;
+            interruptedAt = elapsed;
+        }
+    };
+    EXPECT_EQ(run({"status", "--watch", "--textfile", path}).status, 0);
+    clock.releaseStall();
+    ASSERT_TRUE(failedAt && recoveredAt);
+    EXPECT_LE(*failedAt - *stalledAt, 1500ms);
+    EXPECT_FALSE(upWhileStalled);
+    EXPECT_LE(*recoveredAt - *releasedAt, 5s);
+    ASSERT_TRUE(interruptedAt);
+    EXPECT_LE(elapsed - *interruptedAt, 100ms);
+    EXPECT_THAT(told, ::testing::Contains("WATCHDOG=1").Times(::testing::Gt(20)));
+    EXPECT_EQ(told.front(), "READY=1");
 }
 
 TEST_F(CtlFieldCommands, OtherUsbIdsFromTheEnvironmentOrTheOptionAndTheirUdevRule) {

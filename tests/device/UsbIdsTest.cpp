@@ -165,6 +165,11 @@ TEST(UdevRule, GrantsTheIdsItIsWrittenForAndTellsEachCauseOfARefusal) {
     EXPECT_EQ(ruleGrant(rule).ids, (UsbIdList{kOther, {0x1209, 0x5457}}));
     EXPECT_FALSE(ruleGrant(rule).viaGroup);
     EXPECT_TRUE(ruleGrant(udevRule({kOther}, "plugdev")).viaGroup);
+    // The package's rule: the person at the seat, and the services' group, which is no person's.
+    const std::string packaged = udevRule({kOther}, kServiceGroup);
+    EXPECT_NE(packaged.find("TAG+=\"uaccess\", GROUP=\"tarnwell\", MODE=\"0660\"\n"),
+              std::string::npos);
+    EXPECT_FALSE(ruleGrant(packaged).viaGroup);
 
     FakeMachine machine{{{"XDG_SEAT", "seat0"}}, {}};
     const auto advice = [&](const UsbId& clock) {

@@ -4,12 +4,15 @@
 
 #include <hidapi.h>
 
+#include <atomic>
 #include <map>
 #include <set>
 #include <string>
+#include <thread>
 #include <utility>
 
 #include "device/FeatureReport.h"
+#include "hid/HidapiSession.h"
 #ifdef __linux__
 #include "hid/HidrawDescriptor.h"
 #endif
@@ -92,6 +95,28 @@ TEST(HidapiBackend, ListsWhatHidapiListsAndOpensOnlyHidNodes) {
 }
 
 #ifdef __linux__
+// A clock's I/O thread may let go of the last session while the window's thread takes one: run
+// under ThreadSanitizer, this shows any unguarded step.
+TEST(HidapiSession, IsSharedAndSafeToTakeAndReleaseFromTwoThreads) {
+    {
+        const auto held = HidapiSession::acquire();
+        ASSERT_TRUE(held);
+        EXPECT_EQ(HidapiSession::acquire(), held);
+    }
+    // Each thread's session is often the last one, so sessions end and start on both.
+    std::atomic<int> failures = 0;
+    const auto churn = [&failures] {
+        for (int i = 0; i < 2000; ++i) {
+            if (!HidapiSession::acquire())
+                ++failures;
+        }
+    };
+    std::thread other(churn);
+    churn();
+    other.join();
+    EXPECT_EQ(failures, 0);
+}
+
 TEST(HidrawDescriptor, RefusesWhatIsNoHidrawNode) {
     EXPECT_FALSE(readHidrawReportDescriptor("/dev/hidraw-that-does-not-exist"));
     EXPECT_FALSE(readHidrawReportDescriptor("/dev/null"));

@@ -43,6 +43,11 @@ TEST(ControlProtocol, ParsesEveryRequestWithItsArguments) {
     EXPECT_EQ(parsedAs<Stall>("stall F").duration, std::nullopt);
     EXPECT_EQ(parsedAs<Stall>("stall F 2500").duration, std::chrono::milliseconds(2500));
     EXPECT_EQ(parsedAs<Resume>("resume F").serial, "F");
+    EXPECT_EQ(parsedAs<SendRawInput>("send-raw-input G 00ff").bytes,
+              (std::vector<std::uint8_t>{0x00, 0xFF}));
+    EXPECT_EQ(parsedAs<AnswerConfiguration>("answer-config H 0a").bytes,
+              std::vector<std::uint8_t>{0x0A});
+    EXPECT_EQ(parsedAs<AnswerConfiguration>("answer-config H -").bytes, std::nullopt);
 }
 
 TEST(ControlProtocol, RefusesMalformedRequestsWithAReason) {
@@ -69,7 +74,12 @@ TEST(ControlProtocol, RefusesMalformedRequestsWithAReason) {
                              "send-input A B",
                              "stall A -1",
                              "stall A 1 2",
-                             "resume"}) {
+                             "resume",
+                             "send-raw-input G",
+                             "send-raw-input G 0",
+                             "send-raw-input G 0g",
+                             "answer-config H",
+                             "answer-config H 00 -"}) {
         const ParsedRequest parsed = parseRequest(line);
         EXPECT_FALSE(parsed.request.has_value()) << '"' << line << '"';
         EXPECT_FALSE(parsed.error.empty()) << '"' << line << '"';

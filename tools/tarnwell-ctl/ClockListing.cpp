@@ -1,27 +1,26 @@
 #include "ClockListing.h"
 
-#include <map>
-
-#include "device/ClockDiscovery.h"
 #include "readback/IdentityText.h"
 
 namespace tarnwell::ctl {
 
-std::vector<ListedClock> listClocks(HidBackend& backend, const UsbIdList& ids,
-                                    const RequestPause& pause) {
-    std::map<std::string, ClockIdentity> identities;
-    const std::vector<DiscoveredClock> found =
-        discoverClocks(backend, ids, {}, [&](const HidDeviceInfo& info, HidDevice& device) {
-            identities[info.path] = readIdentity(device, pause);
-        });
-    std::vector<ListedClock> clocks;
-    for (const DiscoveredClock& clock : found) {
-        ListedClock listed{clock.info, std::nullopt, clock.refusal, identities[clock.info.path]};
-        if (clock.info.serial)
-            listed.serial = identityText(*clock.info.serial);
+StepResult listClocks(HidBackend& backend, const UsbIdList& ids, const CtlTime& time,
+                      const CommandDeadline& deadline, std::vector<ListedClock>& clocks) {
+    for (HidDeviceInfo& info : enumerateClocks(backend, ids)) {
+        ListedClock listed{std::move(info), std::nullopt, std::nullopt, {}};
+        if (listed.info.serial)
+            listed.serial = identityText(*listed.info.serial);
+        ClockSession session(backend, ids, time, deadline);
+        if (StepResult failed = session.open(listed.info)) {
+            if (failed->status != kExitCannotOpen)
+                return failed;
+            listed.refusal = std::move(failed);
+        } else if (StepResult unanswered = session.readIdentity(listed.identity)) {
+            return unanswered;
+        }
         clocks.push_back(std::move(listed));
     }
-    return clocks;
+    return std::nullopt;
 }
 
 }  // namespace tarnwell::ctl

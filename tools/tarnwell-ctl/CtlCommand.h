@@ -32,6 +32,8 @@ struct CtlTime {
     std::function<std::chrono::system_clock::time_point()> wallClock;  // for timestamps
     std::function<void(std::chrono::milliseconds)> sleep;
     std::function<bool()> interrupted;  // --watch ends when this turns true
+    // Tells the service manager how the program is doing ("READY=1", "WATCHDOG=1"); may be empty.
+    std::function<void(const char*)> tellService;
 
     // The machine's clocks and a real sleep.
     static CtlTime real(std::function<bool()> interrupted);

@@ -74,13 +74,19 @@ std::vector<CommandSpec> makeCommands() {
            "tarnwell_clock_up, tarnwell_gps_signal, tarnwell_pll_locked,\n"
            "tarnwell_gps_signal_losses and tarnwell_clock_info (firmware, out1_hz,\n"
            "reference_hz), all with a serial label; a clock that cannot be opened or\n"
-           "read gets tarnwell_clock_up 0 and tarnwell_clock_failure_info with the reason",
+           "read gets tarnwell_clock_up 0 and tarnwell_clock_failure_info with the reason\n"
+           "(\"the clock did not answer ...\" for one that stopped answering). Exits 0\n"
+           "even then, as exporters do: the failure is in the metrics, so a scrape or a\n"
+           "timer tells a failed clock from a failed program. --timeout bounds the whole\n"
+           "look",
            OptionValue::None},
           {"--textfile", "PATH",
            "write the --prometheus text into PATH for node_exporter's textfile\n"
            "collector, replacing it whole (a temporary file renamed), with\n"
            "tarnwell_textfile_written_timestamp_seconds; with --watch, again on every\n"
-           "change and at least every 30 seconds until interrupted"}},
+           "change and at least every 30 seconds until interrupted, the clocks kept open\n"
+           "and looked at four times a second (--timeout bounding each look), so that\n"
+           "a clock that stops answering shows as failed within about 1.3 s"}},
          R"({"serial", "signal_losses", "gps_signal" (true: the clock has a GPS
 signal), "pll_locked" (true: the PLL is locked)}; --watch --json: one object
 per line and change, {"time", "serial", "signal_losses", "gps_signal",
@@ -211,8 +217,10 @@ per line and change, {"time", "serial", "signal_losses", "gps_signal",
          "installed as /etc/udev/rules.d/70-tarnwell.rules; refused (exit 2) when\n"
          "the variable or a settings file that would give the ids is malformed",
          {{"--group", "GROUP",
-           "give the clocks to GROUP (for sessions without a seat, such as ssh)\n"
-           "instead of to the user at the seat; letters, digits, '.', '_' and '-'",
+           "give the clocks to GROUP (for sessions without a seat, such as ssh),\n"
+           "besides the user at the seat; letters, digits, '.', '_' and '-'; the\n"
+           "package's rule gives them to the services' group tarnwell, which a rule\n"
+           "in /etc of the same name replaces",
            OptionValue::Name}},
          R"({"usb_ids", "rule"})",
          false,
@@ -266,7 +274,8 @@ const std::vector<OptionSpec>& ctlGeneralOptions() {
          "the window, and a note says so"},
         {"--timeout", "S",
          "give up after S seconds in all, with exit status 6. Without it each request\n"
-         "to the clock may take 1 s, and status waits 2 s for a report",
+         "to the clock may take 1 s, and status waits 2 s for a report; whatever the\n"
+         "command, the metrics included, no request waits longer",
          OptionValue::Seconds},
         {"--json", "",
          "print one JSON object on standard output instead of text (see JSON below;\n"

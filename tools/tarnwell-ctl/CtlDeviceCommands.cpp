@@ -59,9 +59,10 @@ int Run::outputs() {
         return fail(kExitReadbackDiffers, "the clock reads back other output enables");
     const auto word = [](bool on) { return on ? "on" : "off"; };
     if (args_.json) {
-        emit({{"serial", utf8FromLatin1(serial_)}, {"out1_enabled", out1}, {"out2_enabled", out2}});
+        emit(
+            {{"serial", utf8FromLatin1(serial())}, {"out1_enabled", out1}, {"out2_enabled", out2}});
     } else {
-        out_ << terminalText(utf8FromLatin1(serial_)) << ": output 1 " << word(out1)
+        out_ << terminalText(utf8FromLatin1(serial())) << ": output 1 " << word(out1)
              << ", output 2 " << word(out2) << '\n';
     }
     return kExitDone;
@@ -87,9 +88,9 @@ int Run::identify() {
                  "sending identify"))
         return status;
     if (args_.json)
-        emit({{"serial", utf8FromLatin1(serial_)}, {"identify", text}});
+        emit({{"serial", utf8FromLatin1(serial())}, {"identify", text}});
     else
-        out_ << terminalText(utf8FromLatin1(serial_)) << ": identify " << text << '\n';
+        out_ << terminalText(utf8FromLatin1(serial())) << ": identify " << text << '\n';
     return kExitDone;
 }
 
@@ -118,9 +119,9 @@ int Run::drive() {
                         std::string(kDriveTexts[static_cast<std::size_t>(after->driveIndex)]));
     }
     if (args_.json)
-        emit({{"serial", utf8FromLatin1(serial_)}, {"drive_strength", text}});
+        emit({{"serial", utf8FromLatin1(serial())}, {"drive_strength", text}});
     else
-        out_ << terminalText(utf8FromLatin1(serial_)) << ": drive strength " << text << '\n';
+        out_ << terminalText(utf8FromLatin1(serial())) << ": drive strength " << text << '\n';
     return kExitDone;
 }
 
@@ -131,9 +132,9 @@ int Run::sleep() {
             send([](std::size_t length) { return sleepReport(length); }, "sending sleep"))
         return status;
     if (args_.json)
-        emit({{"serial", utf8FromLatin1(serial_)}, {"sleep", true}});
+        emit({{"serial", utf8FromLatin1(serial())}, {"sleep", true}});
     else
-        out_ << terminalText(utf8FromLatin1(serial_)) << ": sleep sent\n";
+        out_ << terminalText(utf8FromLatin1(serial())) << ": sleep sent\n";
     return kExitDone;
 }
 
@@ -158,9 +159,9 @@ int Run::writeRegister() {
             "sending the register write"))
         return status;
     if (args_.json) {
-        emit({{"serial", utf8FromLatin1(serial_)}, {"register", bytes[0]}, {"value", bytes[1]}});
+        emit({{"serial", utf8FromLatin1(serial())}, {"register", bytes[0]}, {"value", bytes[1]}});
     } else {
-        out_ << terminalText(utf8FromLatin1(serial_)) << ": register " << int{bytes[0]} << " = "
+        out_ << terminalText(utf8FromLatin1(serial())) << ": register " << int{bytes[0]} << " = "
              << int{bytes[1]} << " sent\n";
     }
     return kExitDone;

@@ -1,12 +1,13 @@
 // The commands for clocks nobody watches: apply and diff a saved configuration, the metrics, and
 // the udev rule for the USB ids in force.
 
+#include <algorithm>
+
 #include "CtlRun.h"
 #include "CtlText.h"
 #include "PrometheusMetrics.h"
 #include "SavedConfiguration.h"
 #include "commands/CommandPayloads.h"
-#include "device/ClockDiscovery.h"
 #include "device/UdevRule.h"
 #include "hostio/FileReplace.h"
 #include "hostio/RegularFile.h"
@@ -23,8 +24,142 @@ namespace {
 
 // A metrics file is rewritten at least this often, so that its timestamp shows it is kept.
 constexpr auto kTextfileRefresh = 30s;
-// How often the clocks are looked at while the file is kept.
-constexpr auto kMetricsPoll = 2s;
+// How often the clocks are looked at while the file is kept: with each request's 1 s limit, a
+// clock that stops answering shows as failed within about 1.3 s.
+constexpr auto kMetricsPoll = 250ms;
+// An interruption ends a pause within this.
+constexpr auto kRestSlice = 100ms;
+
+// The clocks the metrics look at, kept open from one look to the next.
+class WatchedClocks {
+public:
+    WatchedClocks(HidBackend& backend, const UsbIdList& ids, const CtlTime& time,
+                  const CommandDeadline& deadline, const std::optional<std::string>& serial)
+        : backend_(backend), ids_(ids), time_(time), deadline_(deadline), serial_(serial) {}
+    ~WatchedClocks() {
+        for (Watched& clock : clocks_)
+            drop(clock);
+    }
+    WatchedClocks(const WatchedClocks&) = delete;
+    WatchedClocks& operator=(const WatchedClocks&) = delete;
+
+    // Every clock (or the one of -s) with its status and configuration, or why not.
+    std::vector<ClockMetrics> look(std::chrono::milliseconds statusWait);
+
+private:
+    struct Watched {
+        HidDeviceInfo info;
+        std::unique_ptr<ClockSession> session;
+        std::optional<InputStatus> status;
+        std::optional<std::string> failure;
+    };
+    bool stuck() const;
+    // Lists the clocks again and opens those not open; nothing while a request is stuck, as the
+    // kernel would hold every open until it returns.
+    void relist();
+    void drop(Watched& clock);
+    void read(Watched& clock, ClockMetrics& metrics, std::chrono::milliseconds statusWait);
+
+    HidBackend& backend_;
+    const UsbIdList& ids_;
+    const CtlTime& time_;
+    const CommandDeadline& deadline_;
+    const std::optional<std::string>& serial_;
+    std::vector<Watched> clocks_;                         // in the order listed
+    std::vector<std::unique_ptr<ClockSession>> dropped_;  // with a request still stuck
+};
+
+std::string labelOf(const HidDeviceInfo& info) {
+    return info.serial ? utf8FromLatin1(identityText(*info.serial)) : info.path;
+}
+
+bool WatchedClocks::stuck() const {
+    const auto isStuck = [](const auto& session) { return session && session->stuck(); };
+    return std::ranges::any_of(dropped_, isStuck) ||
+           std::ranges::any_of(clocks_, [&](const Watched& c) { return isStuck(c.session); });
+}
+
+void WatchedClocks::drop(Watched& clock) {
+    if (!clock.session)
+        return;
+    // Closing waits in the kernel while any request to a hidraw node is stuck, this program's or
+    // another's.
+    clock.session->closeInBackground();
+    if (clock.session->stuck())
+        dropped_.push_back(std::move(clock.session));
+    clock.session.reset();
+    clock.status.reset();
+}
+
+void WatchedClocks::relist() {
+    std::vector<Watched> listed;
+    for (HidDeviceInfo& info : enumerateClocks(backend_, ids_)) {
+        if (serial_ && *serial_ != labelOf(info))
+            continue;
+        const auto known = std::ranges::find_if(
+            clocks_, [&info](const Watched& c) { return c.info.path == info.path; });
+        if (known != clocks_.end())
+            listed.push_back(std::move(*known));
+        else
+            listed.push_back({std::move(info), nullptr, std::nullopt, std::nullopt});
+    }
+    for (Watched& gone : clocks_)
+        drop(gone);
+    clocks_ = std::move(listed);
+    for (Watched& clock : clocks_) {
+        if (clock.session || stuck())
+            continue;
+        clock.session = std::make_unique<ClockSession>(backend_, ids_, time_, deadline_);
+        clock.failure.reset();
+        if (StepResult failed = clock.session->open(clock.info)) {
+            clock.failure = failed->reason;
+            drop(clock);
+        }
+    }
+}
+
+void WatchedClocks::read(Watched& clock, ClockMetrics& metrics,
+                         std::chrono::milliseconds statusWait) {
+    std::optional<DeviceConfiguration> configuration;
+    StepResult failed = clock.session->readConfiguration(configuration, {});
+    if (!failed && clock.status) {
+        std::optional<InputStatus> newest;
+        failed = clock.session->newestStatus(newest);
+        if (newest)
+            clock.status = newest;
+    } else if (!failed) {
+        // A clock just opened has no report queued yet.
+        InputStatus first;
+        failed = clock.session->waitForStatus(statusWait, false, first);
+        clock.status = first;
+    }
+    if (failed) {
+        clock.failure = failed->reason;
+        drop(clock);
+        return;
+    }
+    metrics.status = *clock.status;
+    metrics.firmware = firmwareText(clock.info.releaseNumber);
+    metrics.out1Hz = output1Frequency(pllValuesOf(configuration->pll));
+    metrics.referenceHz = configuration->pll.gps;
+}
+
+std::vector<ClockMetrics> WatchedClocks::look(std::chrono::milliseconds statusWait) {
+    std::erase_if(dropped_, [](const auto& session) { return !session->stuck(); });
+    if (!stuck())
+        relist();
+    std::vector<ClockMetrics> metrics;
+    for (Watched& clock : clocks_) {
+        ClockMetrics& shown = metrics.emplace_back();
+        shown.serial = labelOf(clock.info);
+        if (clock.session)
+            read(clock, shown, statusWait);
+        else if (!clock.failure)
+            clock.failure = "not opened while a request to a clock is stuck in the kernel";
+        shown.failure = clock.failure;
+    }
+    return metrics;
+}
 
 }  // namespace
 
@@ -42,9 +177,9 @@ int Run::readSaved(std::optional<SavedConfiguration>& saved) {
         return fail(kExitUsage, reading.refusal);
     if (const int status = resolveSerial())
         return status;
-    if (reading.saved->serial != utf8FromLatin1(serial_) && !args_.has("--any-serial")) {
+    if (reading.saved->serial != utf8FromLatin1(serial()) && !args_.has("--any-serial")) {
         return fail(kExitUsage, path + ": serial is " + printable(reading.saved->serial) +
-                                    ", the clock's is " + utf8FromLatin1(serial_) +
+                                    ", the clock's is " + utf8FromLatin1(serial()) +
                                     "; --any-serial uses the file all the same");
     }
     saved = std::move(reading.saved);
@@ -68,14 +203,14 @@ int Run::apply() {
     setting.phaseText =
         phaseEntries(formatNumber(wanted.pll.nc1ls, kDot), kDot).at(wanted.pll.phaseIndex);
     const std::string drive(kDriveTexts[static_cast<std::size_t>(wanted.driveIndex)]);
-    Json document = {{"serial", utf8FromLatin1(serial_)}, {"dry_run", args_.has("--dry-run")}};
+    Json document = {{"serial", utf8FromLatin1(serial())}, {"dry_run", args_.has("--dry-run")}};
     addSetting(document, setting);
     document["out1_enabled"] = wanted.output1Enabled;
     document["out2_enabled"] = wanted.output2Enabled;
     document["drive_strength"] = drive;
     const auto word = [](bool on) { return on ? "on" : "off"; };
     const auto describe = [&](const char* what) {
-        out_ << what << ' ' << terminalText(utf8FromLatin1(serial_)) << ": ";
+        out_ << what << ' ' << terminalText(utf8FromLatin1(serial())) << ": ";
         printSetting(setting);
         out_ << "output 1 " << word(wanted.output1Enabled) << ", output 2 "
              << word(wanted.output2Enabled) << ", drive strength " << drive << '\n';
@@ -138,16 +273,16 @@ int Run::diff() {
     const std::vector<std::string> differences =
         configurationDifferences(saved->configuration, *now);
     if (args_.json) {
-        emit({{"serial", utf8FromLatin1(serial_)},
+        emit({{"serial", utf8FromLatin1(serial())},
               {"file", args_.positional[0]},
               {"equal", differences.empty()},
               {"differences", differences}});
     } else if (differences.empty()) {
-        out_ << terminalText(utf8FromLatin1(serial_)) << ": as "
+        out_ << terminalText(utf8FromLatin1(serial())) << ": as "
              << terminalText(args_.positional[0]) << '\n';
     } else {
         for (const std::string& difference : differences)
-            out_ << terminalText(utf8FromLatin1(serial_)) << ": " << difference << '\n';
+            out_ << terminalText(utf8FromLatin1(serial())) << ": " << difference << '\n';
     }
     return differences.empty() ? kExitDone : kExitDiffers;
 }
@@ -166,80 +301,59 @@ int Run::udevRule() {
     return kExitDone;
 }
 
-// Every clock (or the one of -s), each opened once for its status and configuration.
-std::vector<ClockMetrics> Run::collectMetrics(std::chrono::milliseconds timeout) {
-    std::vector<ClockMetrics> clocks;
-    for (const DiscoveredClock& found : discoverClocks(backend_, ids_)) {
-        ClockMetrics clock;
-        clock.serial =
-            found.info.serial ? utf8FromLatin1(identityText(*found.info.serial)) : found.info.path;
-        if (args_.serial && *args_.serial != clock.serial)
-            continue;
-        if (found.refusal) {
-            clock.failure = failureText(*found.refusal);
-            clocks.push_back(std::move(clock));
-            continue;
-        }
-        OpenedClock opened = openFirstClock(backend_, ids_, [&found](const HidDeviceInfo& info) {
-            return info.path == found.info.path;
-        });
-        std::optional<DeviceConfiguration> configuration;
-        if (opened.device)
-            configuration = tarnwell::readConfiguration(*opened.device, pause());
-        std::optional<InputStatus> status;
-        for (auto deadline = time_.now() + timeout; configuration && !status;) {
-            status = readNewestStatus(*opened.device).status;
-            if (status || time_.now() >= deadline)
-                break;
-            time_.sleep(kStatusPoll);
-        }
-        if (!opened.device)
-            clock.failure = opened.failure ? failureText(*opened.failure) : "it was unplugged";
-        else if (!configuration)
-            clock.failure = "reading the configuration failed";
-        else if (!status)
-            clock.failure =
-                "no status report within " + formatNumber(timeout.count() / 1000.0, kDot) + " s";
-        if (!clock.failure) {
-            clock.status = *status;
-            clock.firmware = firmwareText(found.info.releaseNumber);
-            clock.out1Hz = output1Frequency(pllValuesOf(configuration->pll));
-            clock.referenceHz = configuration->pll.gps;
-        }
-        clocks.push_back(std::move(clock));
+bool Run::rest(std::chrono::milliseconds span) {
+    for (auto left = span; left > 0ms; left -= kRestSlice) {
+        if (time_.interrupted())
+            return false;
+        time_.sleep(std::min(left, kRestSlice));
     }
-    return clocks;
+    return !time_.interrupted();
 }
 
-int Run::metrics(std::chrono::milliseconds timeout) {
+int Run::metrics() {
     const std::optional<std::string_view> textfile = args_.value("--textfile");
+    if (!textfile && args_.has("--watch"))
+        return fail(kExitUsage, "--watch with --prometheus needs --textfile PATH");
+    WatchedClocks clocks(backend_, ids_, time_, deadline_, args_.serial);
+    // With --watch, --timeout bounds each look at the clocks.
+    const auto look = [&] {
+        deadline_.startFrom(args_.duration("--timeout"));
+        const std::chrono::milliseconds statusWait =
+            deadline_.set() ? deadline_.stepLimit(std::chrono::milliseconds::max())
+                            : kDefaultStatusTimeout;
+        return withAbsentClock(clocks.look(statusWait), args_.serial);
+    };
+    // A clock that failed is in the metrics, not in the exit status: a scrape or a timer then
+    // tells a failed clock from a failed program, as exporters do.
     if (!textfile) {
-        if (args_.has("--watch"))
-            return fail(kExitUsage, "--watch with --prometheus needs --textfile PATH");
-        const std::vector<ClockMetrics> clocks =
-            withAbsentClock(collectMetrics(timeout), args_.serial);
-        out_ << prometheusText(clocks);
-        return failIfAbsent(clocks);
+        const std::vector<ClockMetrics> looked = look();
+        out_ << prometheusText(looked);
+        return failIfAbsent(looked);
     }
     const std::string path(*textfile);
     std::vector<ClockMetrics> clocks;
     std::string written;
     std::optional<std::chrono::steady_clock::time_point> writtenAt;
     do {
-        clocks = withAbsentClock(collectMetrics(timeout), args_.serial);
+        clocks = look();
+        // A look cut short by the end of the watch says nothing about the clocks.
+        if (args_.has("--watch") && time_.interrupted())
+            break;
         const std::string text = prometheusText(clocks);
         if (text != written || !writtenAt || time_.now() - *writtenAt >= kTextfileRefresh) {
             std::string error;
             // The clocks' part alone decides whether anything changed; the stamp says when.
             if (!replaceFile(path, text + prometheusText({}, time_.wallClock()), error))
                 return fail(kExitDeviceError, error);
+            if (!writtenAt && time_.tellService)
+                time_.tellService("READY=1");
             written = text;
             writtenAt = time_.now();
         }
-        if (!args_.has("--watch"))
-            break;
-        time_.sleep(kMetricsPoll);
-    } while (!time_.interrupted());
+        // A loop that stops coming here is restarted by systemd's watchdog.
+        if (time_.tellService)
+            time_.tellService("WATCHDOG=1");
+    } while (args_.has("--watch") && rest(kMetricsPoll));
     return args_.has("--watch") ? kExitDone : failIfAbsent(clocks);
 }
 

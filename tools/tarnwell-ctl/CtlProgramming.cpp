@@ -134,14 +134,14 @@ int Run::programAndCheck(const Setting& setting, Json document) {
     const std::optional<std::chrono::milliseconds> waitLock = args_.duration("--wait-lock");
     if (waitLock) {
         InputStatus last;
-        if (const int status = waitForStatus(stepLimit(*waitLock), true, last))
+        if (const int status = waitForStatus(deadline_.stepLimit(*waitLock), true, last))
             return status;
         addStatusJson(document, last);
     }
     if (args_.json) {
         emit(document);
     } else {
-        out_ << "programmed " << terminalText(utf8FromLatin1(serial_)) << ": ";
+        out_ << "programmed " << terminalText(utf8FromLatin1(serial())) << ": ";
         printSetting(setting);
         out_ << "read back: the same\n";
         if (waitLock)
@@ -241,13 +241,13 @@ int Run::set() {
     v.nc1ls = static_cast<std::uint32_t>(plan.nc);
     v.nc2ls = static_cast<std::uint32_t>(out2DividerForIndex(out2Index));
     v.phaseIndex = static_cast<std::uint8_t>(phaseIndex);
-    v.bw = static_cast<std::uint8_t>(bandwidthCodeForSerial(serial_));
+    v.bw = static_cast<std::uint8_t>(bandwidthCodeForSerial(serial()));
     const std::optional<PllSettingsBytes> bytes = encode(v);
     if (!bytes)
         return fail(kExitUsage, "the setting cannot be encoded");
     setting.bytes = *bytes;
 
-    Json document = {{"serial", utf8FromLatin1(serial_)},
+    Json document = {{"serial", utf8FromLatin1(serial())},
                      {"dry_run", args_.has("--dry-run")},
                      {"exact", chosen->exact}};
     addSetting(document, setting);
@@ -255,7 +255,7 @@ int Run::set() {
         if (args_.json) {
             emit(document);
         } else {
-            out_ << "would program " << terminalText(utf8FromLatin1(serial_)) << ": ";
+            out_ << "would program " << terminalText(utf8FromLatin1(serial())) << ": ";
             printSetting(setting);
         }
         return kExitDone;
@@ -336,7 +336,7 @@ int Run::program() {
 
     if (const int status = openClock())
         return status;
-    v.bw = static_cast<std::uint8_t>(bw ? *bw : bandwidthCodeForSerial(serial_));
+    v.bw = static_cast<std::uint8_t>(bw ? *bw : bandwidthCodeForSerial(serial()));
     const std::optional<PllSettingsBytes> bytes = encode(v);
     if (!bytes)
         return fail(kExitUsage, "the setting cannot be encoded");
@@ -348,7 +348,7 @@ int Run::program() {
 
     for (const std::string& change : changes)
         note("clamped " + change);
-    Json document = {{"serial", utf8FromLatin1(serial_)}};
+    Json document = {{"serial", utf8FromLatin1(serial())}};
     addSetting(document, setting);
     document["clamped"] = std::move(clamped);
     return programAndCheck(setting, std::move(document));

@@ -12,13 +12,15 @@
 namespace tarnwell::ctl {
 
 int Run::list() {
-    const std::vector<ListedClock> clocks = listClocks(backend_, ids_, pause());
+    std::vector<ListedClock> clocks;
+    if (const int status = check(listClocks(backend_, ids_, time_, deadline_, clocks)))
+        return status;
     Json array = Json::array();
     for (const ListedClock& clock : clocks) {
         const std::optional<std::string> serial = shown(clock.serial);
         const std::optional<std::string> manufacturer = shown(clock.identity.manufacturer);
         const std::optional<std::string> product = shown(clock.identity.product);
-        const bool canOpen = !clock.openFailure;
+        const bool canOpen = !clock.refusal;
         // The window shows the firmware only with the manufacturer's string.
         const std::optional<std::string> firmware =
             manufacturer ? std::optional(firmwareText(clock.info.releaseNumber)) : std::nullopt;
@@ -30,8 +32,8 @@ int Run::list() {
                  {"firmware", jsonOrNull(firmware)},
                  {"path", clock.info.path},
                  {"can_open", canOpen},
-                 {"open_failure", canOpen ? Json(nullptr) : Json(failureText(*clock.openFailure))},
-                 {"fix", canOpen ? Json(nullptr) : Json(fixText(*clock.openFailure, clock.info))}});
+                 {"open_failure", canOpen ? Json(nullptr) : Json(clock.refusal->reason)},
+                 {"fix", canOpen ? Json(nullptr) : Json(clock.refusal->fix)}});
             continue;
         }
         out_ << terminalText(serial.value_or("(serial unreadable)")) << '\n';
@@ -45,8 +47,8 @@ int Run::list() {
         if (canOpen)
             out_ << "  access        yes\n";
         else
-            out_ << "  access        no: " << failureText(*clock.openFailure)
-                 << "; fix: " << fixText(*clock.openFailure, clock.info) << '\n';
+            out_ << "  access        no: " << clock.refusal->reason
+                 << "; fix: " << clock.refusal->fix << '\n';
     }
     if (args_.json)
         emit(Json{{"clocks", std::move(array)}});
@@ -58,7 +60,9 @@ int Run::list() {
 int Run::show() {
     if (const int status = openClock())
         return status;
-    const ClockIdentity identity = readIdentity(*clock_.device, pause());
+    ClockIdentity identity;
+    if (const int status = check(session_.readIdentity(identity)))
+        return status;
     std::optional<DeviceConfiguration> configuration;
     if (const int status = readConfiguration(configuration, "show"))
         return status;
@@ -76,11 +80,11 @@ int Run::show() {
     const double fosc = shownConfig.foscGHz;
     const std::optional<std::string> manufacturer = shown(identity.manufacturer);
     const std::optional<std::string> firmware =
-        manufacturer ? std::optional(firmwareText(clock_.info.releaseNumber)) : std::nullopt;
+        manufacturer ? std::optional(firmwareText(session_.info().releaseNumber)) : std::nullopt;
     const std::string drive(shownConfig.driveText);
 
     if (args_.json) {
-        Json document = {{"serial", utf8FromLatin1(serial_)},
+        Json document = {{"serial", utf8FromLatin1(serial())},
                          {"manufacturer", jsonOrNull(manufacturer)},
                          {"product", jsonOrNull(shown(identity.product))},
                          {"firmware", jsonOrNull(firmware)},
@@ -94,7 +98,7 @@ int Run::show() {
         return kExitDone;
     }
     const auto onOff = [](bool on) { return on ? "enabled" : "disabled"; };
-    out_ << "Serial number     " << terminalText(utf8FromLatin1(serial_)) << '\n'
+    out_ << "Serial number     " << terminalText(utf8FromLatin1(serial())) << '\n'
          << "Manufacturer      " << terminalText(manufacturer.value_or("(unreadable)")) << '\n'
          << "Product           " << terminalText(shown(identity.product).value_or("(unreadable)"))
          << '\n'
@@ -118,50 +122,20 @@ int Run::show() {
     return kExitDone;
 }
 
-int Run::waitForStatus(std::chrono::milliseconds limit, bool needLock, InputStatus& last) {
-    const auto deadline = time_.now() + limit;
-    bool seen = false;
-    for (;;) {
-        const StatusRead read = readNewestStatus(*clock_.device);
-        if (const int status = failIfUnanswered("reading the clock's status"))
-            return status;
-        if (read.read == InputReadStatus::Error)
-            return fail(kExitDeviceError, "reading the clock's status failed");
-        if (read.status) {
-            last = *read.status;
-            seen = true;
-            if (!needLock || (!last.noGpsSignal && !last.noPllLock))
-                return kExitDone;
-        }
-        if (time_.now() >= deadline)
-            break;
-        time_.sleep(kStatusPoll);
-    }
-    if (!needLock || !seen) {
-        const int status = needLock ? kExitNoLock : kExitDeviceError;
-        return fail(status, "no status report came within " +
-                                formatNumber(limit.count() / 1000.0, kDot) + " s");
-    }
-    return fail(kExitNoLock, std::string("no ") +
-                                 (last.noPllLock && last.noGpsSignal ? "PLL lock and GPS signal"
-                                  : last.noPllLock                   ? "PLL lock"
-                                                                     : "GPS signal") +
-                                 " within " + formatNumber(limit.count() / 1000.0, kDot) + " s");
-}
-
 int Run::status() {
     // With --timeout, a report may take all of it.
-    const std::chrono::milliseconds timeout =
-        deadline_ ? stepLimit(std::chrono::milliseconds::max()) : kDefaultStatusTimeout;
     if (args_.has("--prometheus") || args_.value("--textfile"))
-        return metrics(timeout);
+        return metrics();
+    const std::chrono::milliseconds timeout =
+        deadline_.set() ? deadline_.stepLimit(std::chrono::milliseconds::max())
+                        : kDefaultStatusTimeout;
     if (const int status = openClock())
         return status;
     InputStatus last;
     if (const int status = waitForStatus(timeout, false, last))
         return status;
     const auto statusJson = [this](const InputStatus& status) {
-        Json object = {{"serial", utf8FromLatin1(serial_)}};
+        Json object = {{"serial", utf8FromLatin1(serial())}};
         addStatusJson(object, status);
         return object;
     };
@@ -169,7 +143,7 @@ int Run::status() {
         if (args_.json)
             emit(statusJson(last));
         else
-            out_ << terminalText(utf8FromLatin1(serial_)) << ": " << statusLine(last) << '\n';
+            out_ << terminalText(utf8FromLatin1(serial())) << ": " << statusLine(last) << '\n';
         return kExitDone;
     }
 
@@ -187,17 +161,15 @@ int Run::status() {
     };
     show(last);
     // A watch lasts until interrupted: --timeout was for its first report.
-    deadline_.reset();
+    deadline_.startFrom(std::nullopt);
     // Also ends when nothing can be written any more: the exit status then says so.
     while (!time_.interrupted() && out_) {
         time_.sleep(kStatusPoll);
-        const StatusRead read = readNewestStatus(*clock_.device);
-        if (const int status = failIfUnanswered("reading the clock's status"))
-            return status;
-        if (read.read == InputReadStatus::Error)
-            return fail(kExitDeviceError, "reading the clock's status failed");
-        if (read.status && !(*read.status == last)) {
-            last = *read.status;
+        std::optional<InputStatus> now;
+        if (const StepResult failed = session_.newestStatus(now))
+            return time_.interrupted() ? kExitDone : fail(*failed);
+        if (now && !(*now == last)) {
+            last = *now;
             show(last);
         }
     }

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "ClockSession.h"
 #include "CtlArguments.h"
 #include "CtlCommand.h"
 #include "PrometheusMetrics.h"
@@ -14,17 +15,12 @@
 #include "ToolJson.h"
 #include "device/ClockExchange.h"
 #include "device/InputReport.h"
-#include "device/TimedDevice.h"
 #include "device/UsbIds.h"
 #include "planning/PllSettings.h"
 #include "readback/ConfigReport.h"
 #include "readback/ConfigurationRead.h"
 
 namespace tarnwell::ctl {
-
-// How often a status is looked for while waiting, and how long by default.
-inline constexpr std::chrono::milliseconds kStatusPoll{50};
-inline constexpr std::chrono::milliseconds kDefaultStatusTimeout{2000};
 
 // A setting ready to send, with what the window would show for it.
 struct Setting {
@@ -50,7 +46,10 @@ public:
           time_(time),
           out_(out),
           err_(err),
-          deadline_(commandDeadline(args, time)) {}
+          deadline_(time),
+          session_(backend, ids, time, deadline_) {
+        deadline_.startFrom(args.duration("--timeout"));
+    }
 
     // Runs the parsed command through its entry in the command table.
     int execute() { return (this->*args_.command->execute)(); }
@@ -77,36 +76,39 @@ private:
     void note(const std::string& message) { err_ << "tarnwell-ctl: " << message << '\n'; }
     // One JSON object on a line of its own, written out at once.
     void emit(const Json& document) { out_ << jsonText(document) << std::endl; }
-    RequestPause pause() const { return time_.sleep; }
 
-    // The serial of the clock to use, by the -s rules; an exit status when there is none.
-    int resolveSerial();
-    // Resolves and opens the clock into device_.
-    int openClock();
-    int readConfiguration(std::optional<DeviceConfiguration>& configuration, const char* step);
-    int send(const ReportBuilder& build, const std::string& step);
-
-    // Deadlines (CtlDeadlines.cpp). The end of --timeout, if given.
-    static std::optional<std::chrono::steady_clock::time_point> commandDeadline(
-        const CtlArguments& args, const CtlTime& time);
-    // A step's own limit, or what is left of --timeout when that is less.
-    std::chrono::milliseconds stepLimit(std::chrono::milliseconds own) const;
-    // Puts the opened clock's requests on an I/O thread, each waited for up to its limit.
-    void answerInTime();
-    // Exit status 6 naming the request the clock left unanswered; 0 when there is none.
-    int failIfUnanswered(const std::string& step);
+    int fail(const SessionFailure& failure) {
+        return reportFailure(out_, err_, args_.json, failure.status, failure.message());
+    }
+    int check(const StepResult& step) { return step ? fail(*step) : kExitDone; }
+    ClockSession::Note noteTaker() {
+        return [this](const std::string& message) { note(message); };
+    }
+    // The clock session's steps, a failure reported as the program reports it.
+    int resolveSerial() { return check(session_.find(args_.serial, noteTaker())); }
+    int openClock() { return check(session_.open(args_.serial, noteTaker())); }
+    int readConfiguration(std::optional<DeviceConfiguration>& configuration, const char* step) {
+        return check(session_.readConfiguration(configuration, step));
+    }
+    int send(const ReportBuilder& build, const std::string& step) {
+        return check(session_.send(build, step));
+    }
+    int waitForStatus(std::chrono::milliseconds limit, bool needLock, InputStatus& last) {
+        return check(session_.waitForStatus(limit, needLock, last));
+    }
+    const std::string& serial() const { return session_.serial(); }
 
     int sendSetting(const Setting& setting);
-    int waitForStatus(std::chrono::milliseconds limit, bool needLock, InputStatus& last);
     int programAndCheck(const Setting& setting, Json document);
     void addSetting(Json& document, const Setting& setting) const;
     // The file of apply and diff, checked, with the clock resolved.
     int readSaved(std::optional<SavedConfiguration>& saved);
-    std::vector<ClockMetrics> collectMetrics(std::chrono::milliseconds timeout);
     // status --prometheus and --textfile.
-    int metrics(std::chrono::milliseconds timeout);
+    int metrics();
     // Exit status 3 when the clock of -s was not attached.
     int failIfAbsent(const std::vector<ClockMetrics>& clocks);
+    // Sleeps in short slices, so that an interruption ends the pause at once; false then.
+    bool rest(std::chrono::milliseconds span);
     void printSetting(const Setting& setting) const;
 
     const CtlArguments& args_;
@@ -115,10 +117,8 @@ private:
     const CtlTime& time_;
     std::ostream& out_;
     std::ostream& err_;
-    std::string serial_;
-    OpenedClock clock_;
-    std::optional<std::chrono::steady_clock::time_point> deadline_;
-    std::chrono::milliseconds requestLimit_{};  // of the request waited for last
+    CommandDeadline deadline_;
+    ClockSession session_;
 };
 
 }  // namespace tarnwell::ctl

@@ -72,6 +72,14 @@ std::string ClockRig::execute(const Request& request) {
                    [clock](const Resume&) {
                        clock->resume();
                        return ok();
+                   },
+                   [clock](const SendRawInput& r) {
+                       return clock->sendRawInputReport(r.bytes) ? ok()
+                                                                 : error("input report not sent");
+                   },
+                   [clock](const AnswerConfiguration& r) {
+                       clock->answerNextConfigurationWith(r.bytes);
+                       return ok();
                    }},
         request);
 }

@@ -102,6 +102,40 @@ int hexDigit(char c) {
     return -1;
 }
 
+std::optional<std::vector<std::uint8_t>> parseHex(std::string_view hex) {
+    if (hex.size() % 2 != 0 || hex.size() / 2 > kMaximumReportLength) {
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> bytes;
+    for (std::size_t i = 0; i < hex.size(); i += 2) {
+        const int high = hexDigit(hex[i]);
+        const int low = hexDigit(hex[i + 1]);
+        if (high < 0 || low < 0) {
+            return std::nullopt;
+        }
+        bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
+    }
+    return bytes;
+}
+
+ParsedRequest parseRawInput(const std::vector<std::string_view>& words) {
+    const auto bytes = words.size() == 3 ? parseHex(words[2]) : std::nullopt;
+    if (!bytes || bytes->empty())
+        return failure("usage: send-raw-input SERIAL HEX, 1 to " +
+                       std::to_string(kMaximumReportLength) + " bytes in lower-case hex");
+    return {SendRawInput{std::string(words[1]), *bytes}, {}};
+}
+
+ParsedRequest parseAnswerConfiguration(const std::vector<std::string_view>& words) {
+    if (words.size() == 3 && words[2] == "-")
+        return {AnswerConfiguration{std::string(words[1]), std::nullopt}, {}};
+    const auto bytes = words.size() == 3 ? parseHex(words[2]) : std::nullopt;
+    if (!bytes || bytes->empty())
+        return failure("usage: answer-config SERIAL HEX|-, 1 to " +
+                       std::to_string(kMaximumReportLength) + " bytes in lower-case hex");
+    return {AnswerConfiguration{std::string(words[1]), *bytes}, {}};
+}
+
 }  // namespace
 
 ParsedRequest parseRequest(std::string_view line) {
@@ -137,6 +171,12 @@ ParsedRequest parseRequest(std::string_view line) {
     if (verb == "resume") {
         return parseSerialOnly<Resume>(words);
     }
+    if (verb == "send-raw-input") {
+        return parseRawInput(words);
+    }
+    if (verb == "answer-config") {
+        return parseAnswerConfiguration(words);
+    }
     return failure("unknown request '" + std::string(verb) + "'");
 }
 
@@ -155,20 +195,11 @@ std::optional<LoggedReport> parseLogLine(std::string_view line) {
     if (space == 0 || space == std::string_view::npos) {
         return std::nullopt;
     }
-    const std::string_view hex = line.substr(space + 1);
-    if (hex.size() % 2 != 0) {
+    auto bytes = parseHex(line.substr(space + 1));
+    if (!bytes) {
         return std::nullopt;
     }
-    LoggedReport report{std::string(line.substr(0, space)), {}};
-    for (std::size_t i = 0; i < hex.size(); i += 2) {
-        const int high = hexDigit(hex[i]);
-        const int low = hexDigit(hex[i + 1]);
-        if (high < 0 || low < 0) {
-            return std::nullopt;
-        }
-        report.bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
-    }
-    return report;
+    return LoggedReport{std::string(line.substr(0, space)), std::move(*bytes)};
 }
 
 }  // namespace tarnwell::uhidclock

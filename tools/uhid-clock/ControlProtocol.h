@@ -25,6 +25,11 @@ namespace tarnwell::uhidclock {
 //   stall SERIAL [MS]                           hold back the answers to feature requests and stop
 //                                               input reports, for MS milliseconds or until resumed
 //   resume SERIAL                               answer what was held back, in order, and go on
+//   send-raw-input SERIAL HEX                   send these bytes as one input report now, whatever
+//                                               their length or sense
+//   answer-config SERIAL HEX|-                  answer the next configuration request with these
+//                                               bytes (report-ID byte first) instead of the
+//                                               configuration, or with a refusal (-)
 // Lengths count the report-ID byte, as the host's report lengths do. COLLECTIONS above 1 adds
 // empty top-level collections, which hidapi lists as further entries of the same path.
 
@@ -67,9 +72,17 @@ struct Stall {
 struct Resume {
     std::string serial;
 };
+struct SendRawInput {
+    std::string serial;
+    std::vector<std::uint8_t> bytes;
+};
+struct AnswerConfiguration {
+    std::string serial;
+    std::optional<std::vector<std::uint8_t>> bytes;  // nothing: refused
+};
 
-using Request =
-    std::variant<AddClock, Unplug, Plug, SetStatus, SendInput, ReadLog, ClearLog, Stall, Resume>;
+using Request = std::variant<AddClock, Unplug, Plug, SetStatus, SendInput, ReadLog, ClearLog, Stall,
+                             Resume, SendRawInput, AnswerConfiguration>;
 
 struct ParsedRequest {
     std::optional<Request> request;

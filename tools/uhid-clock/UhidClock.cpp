@@ -118,8 +118,12 @@ void UhidClock::answerGetReport(const uhid_get_report_req& request) {
     }
     // uhid passes the answer on untouched, so it carries the report-ID byte that a USB host
     // controller driver would have put in front.
-    const std::vector<std::uint8_t> report = model_.configurationReport();
-    log_.push_back({kind, report});
+    std::optional<std::vector<std::uint8_t>> report = model_.configurationReport();
+    if (!configurationAnswers_.empty()) {
+        report = std::move(configurationAnswers_.front());
+        configurationAnswers_.pop_front();
+    }
+    log_.push_back({kind, report.value_or(std::vector<std::uint8_t>{})});
     device_->answerGetReport(request.id, report);
 }
 
@@ -142,6 +146,10 @@ bool UhidClock::sendInputReport() {
     const std::vector<std::uint8_t> report = model_.inputReport();
     return device_->sendInputReport(
         std::span(report).subspan(std::min<std::size_t>(1, report.size())));
+}
+
+bool UhidClock::sendRawInputReport(std::span<const std::uint8_t> bytes) {
+    return device_ && device_->sendInputReport(bytes);
 }
 
 void UhidClock::setStatus(std::uint8_t signalLossCount, std::uint8_t statusBits) {

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <chrono>
+#include <deque>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -28,12 +30,22 @@ public:
 
     // False, with the reason in error, when the kernel refuses the device.
     bool plug(std::string& error);
-    void unplug() { device_.reset(); }
+    // Substitute answers not given yet are dropped: a replugged clock's firmware starts afresh.
+    void unplug() {
+        device_.reset();
+        configurationAnswers_.clear();
+    }
 
     // Reads one event from the kernel and answers it.
     void handleEvent();
     // False while unplugged or when the kernel refuses it.
     bool sendInputReport();
+    // Sends exactly these bytes as one input report; false while unplugged or when refused.
+    bool sendRawInputReport(std::span<const std::uint8_t> bytes);
+    // The next configuration request gets these bytes, or a refusal, instead of the configuration.
+    void answerNextConfigurationWith(std::optional<std::vector<std::uint8_t>> bytes) {
+        configurationAnswers_.push_back(std::move(bytes));
+    }
     void setStatus(std::uint8_t signalLossCount, std::uint8_t statusBits);
 
     // Like firmware that hangs: feature requests go unanswered (uhid fails them after its own
@@ -63,6 +75,7 @@ private:
     bool stalled_ = false;
     std::optional<std::chrono::steady_clock::time_point> stallEnd_;
     std::vector<uhid_event> held_;
+    std::deque<std::optional<std::vector<std::uint8_t>>> configurationAnswers_;
 };
 
 }  // namespace tarnwell::uhidclock
