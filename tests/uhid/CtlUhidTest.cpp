@@ -2,6 +2,8 @@
 // that the kernel hosts through /dev/uhid, as a boot script or a monitoring job would run it.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,7 +14,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <sstream>
 #include <string>
+#include <thread>
 
 #include "ToolJson.h"
 #include "UhidClockProcess.h"
@@ -72,6 +76,47 @@ FeatureReport tenMegahertzReport() {
 std::size_t clocksListed(const Ran& listed) {
     const std::optional<Json> list = listed.json();
     return list ? (*list).at("clocks").size() : 0;
+}
+
+// tarnwell-ctl in the background, as a service runs it.
+class Background {
+public:
+    explicit Background(const std::string& arguments) {
+        const std::string command = "exec " + std::string(TARNWELL_CTL_PROGRAM) + " " + arguments;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
+            ::_exit(127);
+        }
+    }
+    ~Background() {
+        if (pid_ > 0 && !ended()) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+    void signal(int number) const { ::kill(pid_, number); }
+    bool ended() { return ended_ = ended_ || ::waitpid(pid_, nullptr, WNOHANG) == pid_; }
+
+private:
+    pid_t pid_ = -1;
+    bool ended_ = false;
+};
+
+std::string contents(const std::string& path) {
+    std::stringstream text;
+    text << std::ifstream(path).rdbuf();
+    return text.str();
+}
+
+// How long until the condition holds; nothing when it did not within `limit`.
+std::optional<std::chrono::milliseconds> timeUntil(const std::function<bool()>& condition,
+                                                   std::chrono::milliseconds limit) {
+    const auto start = std::chrono::steady_clock::now();
+    if (!uhidclock::eventually(condition, limit))
+        return std::nullopt;
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 start);
 }
 
 std::string temporaryFolder() {
@@ -158,6 +203,105 @@ TEST(CtlOnUhid, ShowAndSetGiveUpOnAStalledClockWithStatus6) {
         EXPECT_LT(took, 4s) << command;
     }
     ASSERT_TRUE(rig.request("resume UHID-C2").ok);
+}
+
+TEST(CtlOnUhid, MetricsMarkAStalledClockFailedInTimeRecoverAndEndOnSigterm) {
+    if (!uhidclock::uhidAvailable())
+        GTEST_SKIP() << "needs /dev/uhid: runs inside the VM of scripts/uhid-vm/run.sh";
+    UhidClockProcess rig({"UHID-C5"});
+    ASSERT_TRUE(rig.running());
+    ASSERT_TRUE(uhidclock::eventually([&] { return runCtl("list").status == 0; }, 5s));
+    const std::string up = "tarnwell_clock_up{serial=\"UHID-C5\"} 1";
+    ASSERT_TRUE(rig.request("stall UHID-C5").ok);
+    Ran once;
+    const auto gaveUp = timeUntil(
+        [&] { return (once = runCtl("status --prometheus --timeout 2")).status >= 0; }, 10s);
+    std::cout << "uhid-stall: status --prometheus --timeout 2 gave up after " << gaveUp->count()
+              << " ms" << std::endl;
+    EXPECT_EQ(once.status, 0);
+    EXPECT_LT(*gaveUp, 3s) << "2 s, plus starting the program under emulation";
+    EXPECT_NE(once.out.find("reason=\"the clock did not answer the configuration request"),
+              std::string::npos)
+        << once.out;
+    ASSERT_TRUE(rig.request("resume UHID-C5").ok);
+
+    const std::string folder = temporaryFolder();
+    const std::string file = folder + "/tarnwell.prom";
+    Background watch("status --watch --textfile " + file);
+    const auto showsUp = [&] { return contents(file).find(up) != std::string::npos; };
+    ASSERT_TRUE(timeUntil(showsUp, 10s));
+    ASSERT_TRUE(rig.request("stall UHID-C5").ok);
+    const auto failed = timeUntil([&] { return !showsUp(); }, 10s);
+    ASSERT_TRUE(failed);
+    ASSERT_TRUE(rig.request("resume UHID-C5").ok);
+    const auto recovered = timeUntil(showsUp, 10s);
+    ASSERT_TRUE(recovered);
+    ASSERT_TRUE(rig.request("stall UHID-C5").ok);
+    std::this_thread::sleep_for(500ms);
+    watch.signal(SIGTERM);
+    const auto ended = timeUntil([&] { return watch.ended(); }, 10s);
+    ASSERT_TRUE(rig.request("resume UHID-C5").ok);
+    std::cout << "uhid-stall: the textfile marked the clock failed after " << failed->count()
+              << " ms, up again " << recovered->count() << " ms after resume; SIGTERM ended it in "
+              << (ended ? ended->count() : -1) << " ms" << std::endl;
+    EXPECT_LT(*failed, 2s) << "about 1.5 s, under emulation";
+    EXPECT_LT(*recovered, 3s);
+    EXPECT_TRUE(ended && *ended < 1s);
+    std::filesystem::remove_all(folder);
+}
+
+// The services' commands, read from their units, as the system user with only its group (the
+// udev rule's GROUP and MODE), then as another user without it.
+TEST(CtlOnUhid, TheServicesWorkAsTheirUserWithItsGroupAndAreRefusedWithoutIt) {
+    if (!uhidclock::uhidAvailable() || ::geteuid() != 0)
+        GTEST_SKIP() << "needs /dev/uhid and root (to give the node to a group)";
+    UhidClockProcess rig({"UHID-S1"});
+    ASSERT_TRUE(rig.running());
+    Ran listed;
+    ASSERT_TRUE(uhidclock::eventually(
+        [&] { return clocksListed(listed = runCtl("list --json")) == 1; }, 5s));
+    const std::string node = (*listed.json()).at("clocks")[0].at("path");
+    constexpr int kServiceUser = 990;  // and its group
+    ASSERT_EQ(::chown(node.c_str(), 0, kServiceUser), 0);
+    ASSERT_EQ(::chmod(node.c_str(), 0660), 0);
+    // Where both users reach it: the VM's TMPDIR is root's alone.
+    std::string folder = "/run/tarnwell-services-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder.data()), nullptr);
+    ASSERT_EQ(::chmod(folder.c_str(), 0777), 0);
+    ASSERT_EQ(runCtl("show --json -s UHID-S1 > " + folder + "/UHID-S1.json").status, 0);
+    const auto execStart = [&](const std::string& unit) {
+        std::string line;
+        for (std::ifstream file(std::string(TARNWELL_UNIT_DIR) + "/" + unit);
+             std::getline(file, line) && line.rfind("ExecStart=", 0) != 0;) {
+        }
+        for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
+                 {"ExecStart=/usr/bin/tarnwell-ctl ", ""},
+                 {"/etc/tarnwell", folder},
+                 {"/var/lib/prometheus/node-exporter", folder},
+                 {"%I", "UHID-S1"}}) {
+            for (std::size_t at; (at = line.find(from)) != std::string::npos;)
+                line.replace(at, from.size(), to);
+        }
+        return line;
+    };
+    ASSERT_TRUE(rig.request("status UHID-S1 0 0").ok);  // locked: apply waits for lock
+    for (const int user : {kServiceUser, kServiceUser + 1}) {
+        const std::string as = "setpriv --reuid=" + std::to_string(user) +
+                               " --regid=" + std::to_string(user) + " --clear-groups";
+        const bool allowed = user == kServiceUser;
+        const Ran applied = runCtl(execStart("tarnwell-apply@.service") + " 2>&1", as);
+        EXPECT_EQ(applied.status, allowed ? 0 : 4) << applied.out;
+        EXPECT_EQ(applied.out.find("permission denied") != std::string::npos, !allowed);
+        // The watch runs until the service manager stops it.
+        std::filesystem::remove(folder + "/tarnwell.prom");
+        runCtl(execStart("tarnwell-metrics.service"), as + " timeout 5");
+        const std::string metrics = contents(folder + "/tarnwell.prom");
+        EXPECT_NE(metrics.find(allowed ? "tarnwell_clock_up{serial=\"UHID-S1\"} 1"
+                                       : "reason=\"permission denied\""),
+                  std::string::npos)
+            << metrics;
+    }
+    std::filesystem::remove_all(folder);
 }
 
 TEST(CtlOnUhid, ApplyRestoresASavedConfigurationThatDiffMissedBefore) {

@@ -7,6 +7,7 @@
 #include "CtlText.h"
 #include "PrometheusMetrics.h"
 #include "SavedConfiguration.h"
+#include "WatchedClocks.h"
 #include "commands/CommandPayloads.h"
 #include "device/UdevRule.h"
 #include "hostio/FileReplace.h"
@@ -14,7 +15,6 @@
 #include "hostio/SafeText.h"
 #include "planning/PhaseList.h"
 #include "planning/PllModel.h"
-#include "readback/IdentityText.h"
 
 namespace tarnwell::ctl {
 
@@ -29,137 +29,6 @@ constexpr auto kTextfileRefresh = 30s;
 constexpr auto kMetricsPoll = 250ms;
 // An interruption ends a pause within this.
 constexpr auto kRestSlice = 100ms;
-
-// The clocks the metrics look at, kept open from one look to the next.
-class WatchedClocks {
-public:
-    WatchedClocks(HidBackend& backend, const UsbIdList& ids, const CtlTime& time,
-                  const CommandDeadline& deadline, const std::optional<std::string>& serial)
-        : backend_(backend), ids_(ids), time_(time), deadline_(deadline), serial_(serial) {}
-    ~WatchedClocks() {
-        for (Watched& clock : clocks_)
-            drop(clock);
-    }
-    WatchedClocks(const WatchedClocks&) = delete;
-    WatchedClocks& operator=(const WatchedClocks&) = delete;
-
-    // Every clock (or the one of -s) with its status and configuration, or why not.
-    std::vector<ClockMetrics> look(std::chrono::milliseconds statusWait);
-
-private:
-    struct Watched {
-        HidDeviceInfo info;
-        std::unique_ptr<ClockSession> session;
-        std::optional<InputStatus> status;
-        std::optional<std::string> failure;
-    };
-    bool stuck() const;
-    // Lists the clocks again and opens those not open; nothing while a request is stuck, as the
-    // kernel would hold every open until it returns.
-    void relist();
-    void drop(Watched& clock);
-    void read(Watched& clock, ClockMetrics& metrics, std::chrono::milliseconds statusWait);
-
-    HidBackend& backend_;
-    const UsbIdList& ids_;
-    const CtlTime& time_;
-    const CommandDeadline& deadline_;
-    const std::optional<std::string>& serial_;
-    std::vector<Watched> clocks_;                         // in the order listed
-    std::vector<std::unique_ptr<ClockSession>> dropped_;  // with a request still stuck
-};
-
-std::string labelOf(const HidDeviceInfo& info) {
-    return info.serial ? utf8FromLatin1(identityText(*info.serial)) : info.path;
-}
-
-bool WatchedClocks::stuck() const {
-    const auto isStuck = [](const auto& session) { return session && session->stuck(); };
-    return std::ranges::any_of(dropped_, isStuck) ||
-           std::ranges::any_of(clocks_, [&](const Watched& c) { return isStuck(c.session); });
-}
-
-void WatchedClocks::drop(Watched& clock) {
-    if (!clock.session)
-        return;
-    // Closing waits in the kernel while any request to a hidraw node is stuck, this program's or
-    // another's.
-    clock.session->closeInBackground();
-    if (clock.session->stuck())
-        dropped_.push_back(std::move(clock.session));
-    clock.session.reset();
-    clock.status.reset();
-}
-
-void WatchedClocks::relist() {
-    std::vector<Watched> listed;
-    for (HidDeviceInfo& info : enumerateClocks(backend_, ids_)) {
-        if (serial_ && *serial_ != labelOf(info))
-            continue;
-        const auto known = std::ranges::find_if(
-            clocks_, [&info](const Watched& c) { return c.info.path == info.path; });
-        if (known != clocks_.end())
-            listed.push_back(std::move(*known));
-        else
-            listed.push_back({std::move(info), nullptr, std::nullopt, std::nullopt});
-    }
-    for (Watched& gone : clocks_)
-        drop(gone);
-    clocks_ = std::move(listed);
-    for (Watched& clock : clocks_) {
-        if (clock.session || stuck())
-            continue;
-        clock.session = std::make_unique<ClockSession>(backend_, ids_, time_, deadline_);
-        clock.failure.reset();
-        if (StepResult failed = clock.session->open(clock.info)) {
-            clock.failure = failed->reason;
-            drop(clock);
-        }
-    }
-}
-
-void WatchedClocks::read(Watched& clock, ClockMetrics& metrics,
-                         std::chrono::milliseconds statusWait) {
-    std::optional<DeviceConfiguration> configuration;
-    StepResult failed = clock.session->readConfiguration(configuration, {});
-    if (!failed && clock.status) {
-        std::optional<InputStatus> newest;
-        failed = clock.session->newestStatus(newest);
-        if (newest)
-            clock.status = newest;
-    } else if (!failed) {
-        // A clock just opened has no report queued yet.
-        InputStatus first;
-        failed = clock.session->waitForStatus(statusWait, false, first);
-        clock.status = first;
-    }
-    if (failed) {
-        clock.failure = failed->reason;
-        drop(clock);
-        return;
-    }
-    metrics.status = *clock.status;
-    metrics.firmware = firmwareText(clock.info.releaseNumber);
-    metrics.out1Hz = output1Frequency(pllValuesOf(configuration->pll));
-    metrics.referenceHz = configuration->pll.gps;
-}
-
-std::vector<ClockMetrics> WatchedClocks::look(std::chrono::milliseconds statusWait) {
-    std::erase_if(dropped_, [](const auto& session) { return !session->stuck(); });
-    if (!stuck())
-        relist();
-    std::vector<ClockMetrics> metrics;
-    for (Watched& clock : clocks_) {
-        ClockMetrics& shown = metrics.emplace_back();
-        shown.serial = labelOf(clock.info);
-        if (clock.session)
-            read(clock, shown, statusWait);
-        else if (!clock.failure)
-            clock.failure = "not opened while a request to a clock is stuck in the kernel";
-        shown.failure = clock.failure;
-    }
-    return metrics;
-}
 
 }  // namespace
 
