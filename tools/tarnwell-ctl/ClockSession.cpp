@@ -133,7 +133,8 @@ StepResult ClockSession::find(const std::optional<std::string>& wanted, const No
             {}};
     }
     if (count > 1) {
-        note(std::to_string(count) + " clocks have serial " + terminalText(utf8FromLatin1(serial_)) +
+        note(std::to_string(count) + " clocks have serial " +
+             terminalText(utf8FromLatin1(serial_)) +
              "; using the first listed, as the window does");
     }
     return std::nullopt;
@@ -154,12 +155,11 @@ StepResult ClockSession::open(const std::optional<std::string>& wanted, const No
             return refused;
     }
     if (!refused) {
-        return SessionFailure{
-            kExitNoSuchClock,
-            {},
-            "clock " + terminalText(utf8FromLatin1(serial_)) +
-                " was unplugged before it could be opened",
-            {}};
+        return SessionFailure{kExitNoSuchClock,
+                              {},
+                              "clock " + terminalText(utf8FromLatin1(serial_)) +
+                                  " was unplugged before it could be opened",
+                              {}};
     }
     return refused;
 }
@@ -169,8 +169,7 @@ StepResult ClockSession::open(const HidDeviceInfo& info) {
     if (serial_.empty() && info.serial)
         serial_ = identityText(*info.serial);
     const std::string who =
-        "cannot open clock " +
-        terminalText(serial_.empty() ? info.path : utf8FromLatin1(serial_));
+        "cannot open clock " + terminalText(serial_.empty() ? info.path : utf8FromLatin1(serial_));
     // On Linux an open waits while any request to a hidraw node is stuck, whoever made it.
     auto pending = std::make_shared<PendingOpen>();
     std::thread([pending, &backend = backend_, path = info.path] {

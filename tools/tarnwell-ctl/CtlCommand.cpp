@@ -30,7 +30,10 @@ CtlTime CtlTime::real(std::function<bool()> interrupted) {
                 std::min<std::chrono::steady_clock::duration>(kSlice, end - now));
     };
     return {[] { return std::chrono::steady_clock::now(); },
-            [] { return std::chrono::system_clock::now(); }, sleep, std::move(interrupted), {}};
+            [] { return std::chrono::system_clock::now(); },
+            sleep,
+            std::move(interrupted),
+            {}};
 }
 
 int runCtl(std::span<const std::string_view> args, HidBackend& backend, const CtlTime& time,
