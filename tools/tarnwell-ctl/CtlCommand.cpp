@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "CtlRun.h"
+#include "CtlText.h"
 #include "device/UsbIdSettings.h"
 
 #ifndef TARNWELL_VERSION

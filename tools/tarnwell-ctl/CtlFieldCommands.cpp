@@ -39,7 +39,7 @@ int Run::readSaved(std::optional<SavedConfiguration>& saved) {
         file.reason = "no such file";
     if (!file.read())
         return fail(kExitUsage, "cannot read " + path + ": " + file.reason);
-    if (deadline_ && time_.now() >= *deadline_)
+    if (deadline_.set() && deadline_.stepLimit(std::chrono::milliseconds::max()) <= 0ms)
         return fail(kExitDeviceError, "reading " + path + " took all of --timeout");
     SavedReading reading = readSavedConfiguration(file.text, path);
     if (!reading.saved)
@@ -195,20 +195,20 @@ int Run::metrics() {
     // A clock that failed is in the metrics, not in the exit status: a scrape or a timer then
     // tells a failed clock from a failed program, as exporters do.
     if (!textfile) {
-        const std::vector<ClockMetrics> looked = look();
-        out_ << prometheusText(looked);
-        return failIfAbsent(looked);
+        const std::vector<ClockMetrics> once = look();
+        out_ << prometheusText(once);
+        return failIfAbsent(once);
     }
     const std::string path(*textfile);
-    std::vector<ClockMetrics> clocks;
+    std::vector<ClockMetrics> looked;
     std::string written;
     std::optional<std::chrono::steady_clock::time_point> writtenAt;
     do {
-        clocks = look();
+        looked = look();
         // A look cut short by the end of the watch says nothing about the clocks.
         if (args_.has("--watch") && time_.interrupted())
             break;
-        const std::string text = prometheusText(clocks);
+        const std::string text = prometheusText(looked);
         if (text != written || !writtenAt || time_.now() - *writtenAt >= kTextfileRefresh) {
             std::string error;
             // The clocks' part alone decides whether anything changed; the stamp says when.
@@ -223,7 +223,7 @@ int Run::metrics() {
         if (time_.tellService)
             time_.tellService("WATCHDOG=1");
     } while (args_.has("--watch") && rest(kMetricsPoll));
-    return args_.has("--watch") ? kExitDone : failIfAbsent(clocks);
+    return args_.has("--watch") ? kExitDone : failIfAbsent(looked);
 }
 
 int Run::failIfAbsent(const std::vector<ClockMetrics>& clocks) {
