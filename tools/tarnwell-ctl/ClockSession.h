@@ -72,7 +72,6 @@ public:
     StepResult open(const std::optional<std::string>& wanted, const Note& note);
     // Opens this listed interface.
     StepResult open(const HidDeviceInfo& info);
-    bool opened() const { return device_ != nullptr; }
 
     // The serial found, as the clock gives it (Latin-1), and the interface opened.
     const std::string& serial() const { return serial_; }
