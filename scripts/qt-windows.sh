@@ -36,7 +36,8 @@ ensure_debian_packages "Qt for Windows" cmake ninja-build dpkg-dev qt6-base-dev 
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
 
 toolchain=$root/cmake/mingw-w64-x86_64.cmake
-version=$(dpkg-query -W -f='${source:Version}' qt6-base-dev)
+# The build machine's own Qt: another architecture's may be installed beside it (scripts/arm64-check.sh).
+version=$(dpkg-query -W -f='${source:Version}' "qt6-base-dev:$(dpkg --print-architecture)")
 compiler=$(x86_64-w64-mingw32-g++-posix -dumpfullversion)
 key=$(printf '%s\n' "${qt_options[@]}" "$compiler" | sha256sum | cut -c1-12)
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/tarnwell

@@ -47,8 +47,10 @@ void frmMain::bindEvents() {
         {FindFreq, &frmMain::FindFreq_Click},   {SetFreq, &frmMain::SetFreq_Click},
         {Sleep_cmd, &frmMain::Sleep_cmd_Click}, {BtnNxt, &frmMain::BtnNxt_Click},
         {BtnPrev, &frmMain::BtnPrev_Click},     {WriteRegister, &frmMain::WriteRegister_Click}};
-    for (const auto& [button, handler] : buttons) {
-        connect(button, &QPushButton::clicked, this, [this, handler] { runHandler(handler); });
+    // Not a structured binding: clang 14 cannot capture one.
+    for (const auto& button : buttons) {
+        connect(button.first, &QPushButton::clicked, this,
+                [this, handler = button.second] { runHandler(handler); });
     }
 }
 
