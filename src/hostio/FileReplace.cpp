@@ -55,7 +55,11 @@ std::string kindText(fs::file_type type) {
 // dot files: ".NAME.XXXXXX".
 std::string temporaryPattern(const std::string& path) {
     const fs::path target(path);
-    return (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+    // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) about "." + string + "...".
+    std::string name = ".";
+    name += target.filename().string();
+    name += ".XXXXXX";
+    return (target.parent_path() / name).string();
 }
 
 #ifdef _WIN32

@@ -16,6 +16,9 @@ template <typename... Visitors>
 struct Overloaded : Visitors... {
     using Visitors::operator()...;
 };
+// clang 14 does not deduce an aggregate's template arguments by itself.
+template <typename... Visitors>
+Overloaded(Visitors...) -> Overloaded<Visitors...>;
 
 }  // namespace
 
