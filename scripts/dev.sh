@@ -3,11 +3,10 @@
 #   scripts/dev.sh run     install what is needed, build, start the window
 #   scripts/dev.sh test    install what is needed, check the C++ formatting, build the Debian
 #                          package and run every test: the unit and window tests in its build,
-#                          the package through lintian, the metadata validators and Debian's
-#                          autopkgtest, the arm64 package cross-built with its tests under
-#                          emulation, the same tests under AddressSanitizer and UBSan with a short
-#                          fuzzing run in that build and under ThreadSanitizer, everything cross-built for Windows with its
-#                          tests, the demo and the installer under Wine (the first run on a machine
+#                          the package through lintian and the metadata validators, the same
+#                          tests under AddressSanitizer and UBSan with a short fuzzing run in that
+#                          build and under ThreadSanitizer, everything cross-built for Windows with
+#                          its tests, the demo and the installer under Wine (the first run on a machine
 #                          builds Qt for Windows), and (as root) the tests against the kernel's HID
 #                          stack inside a small VM. It ends with the time each step took.
 # Compiler warnings are errors in every build made here (TARNWELL_WERROR), and every build goes
@@ -91,8 +90,8 @@ case "${1:-}" in
         # The package build runs the unit and window tests; its build folder serves the VM.
         step "package build and tests" scripts/debian-build.sh
         step "package check" scripts/package-check.sh
-        step "installed package tests" scripts/package-tests.sh
-        step "arm64 package and tests" scripts/arm64-check.sh
+        # Not yet here: scripts/package-tests.sh (autopkgtest) and scripts/arm64-check.sh, until a
+        # whole run of each has been measured within CI's time.
         step "sanitizer tests" scripts/sanitize-tests.sh build-asan
         step "fuzzing" scripts/fuzz.sh --build build-asan 8
         step "ThreadSanitizer tests" scripts/tsan-tests.sh build-tsan
