@@ -21,6 +21,19 @@ public:
     const T& pick(std::span<const T> choices) {
         return choices[below(choices.size())];
     }
+    // The index of one of `choices`, each as likely as its `weight` member; the weights'
+    // sum must be positive.
+    template <typename T>
+    std::size_t pickWeighted(std::span<const T> choices) {
+        int total = 0;
+        for (const T& choice : choices)
+            total += choice.weight;
+        int draw = int(below(std::size_t(total)));
+        std::size_t i = 0;
+        while (draw >= choices[i].weight)
+            draw -= choices[i++].weight;
+        return i;
+    }
 
     // Something a person might type, or paste by mistake, into a number box whose sensible
     // values lie between low and high: numbers in and around the range, fractions and halves,

@@ -148,16 +148,7 @@ SoakRun::~SoakRun() {
 }
 
 SoakRun::Event SoakRun::drawEvent() {
-    int total = 0;
-    for (const EventWeight& event : kEvents)
-        total += event.weight;
-    int draw = int(random_.below(std::size_t(total)));
-    for (std::size_t i = 0; i < kEvents.size(); ++i) {
-        draw -= kEvents[i].weight;
-        if (draw < 0)
-            return Event(i);
-    }
-    return Event::Tick;
+    return Event(random_.pickWeighted(std::span<const EventWeight>(kEvents)));
 }
 
 void SoakRun::step() {
