@@ -162,6 +162,7 @@ TEST_F(CtlFieldCommands, ASavedFileIsReadWithinLimitsAndRefusedWithWhereAndWhy) 
          "syntax: line 3, column 10: not JSON: syntax error while parsing value"},
         {save("utf8", "{\"serial\": \"\xff\"}"), "utf8: line 1, column 13: not JSON"},
         {save("twice", "{\"GPS\": 1, \"GPS\": 2}"), "twice has the field \"GPS\" twice"},
+        {save("overflow", "{\"GPS\": 1e400}"), "overflow: number overflow parsing '1e400'"},
         {save("deep", deep), "deep is nested deeper than 16 levels"},
         {save("in-limit", deepInLimit), "in-limit has no field"},
         {save("wide", wide + "]"), "wide holds more than 1000 values"},

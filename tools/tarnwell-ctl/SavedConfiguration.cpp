@@ -91,6 +91,10 @@ std::optional<Json> parseDocument(std::string_view text, const std::string& sour
     } catch (const Json::parse_error& error) {
         refusal = source + ": " + positionText(text, error.byte) +
                   ": not JSON: " + parserReason(error.what());
+    } catch (const Json::out_of_range& error) {
+        // A number that no double holds (1e400): well-formed JSON, but no value of ours.
+        const std::string what = error.what();
+        refusal = source + ": " + printable(what.substr(what.find("] ") + 2), 2 * kQuotedPrefix);
     }
     return std::nullopt;
 }
