@@ -32,7 +32,7 @@ install_packages() {
 }
 
 # The kernel image package that linux-image-amd64 points to, reduced to vmlinuz and the modules
-# above; kept in the build directory so later runs skip the 70 MB download.
+# above; kept in the build directory, so later runs of the same build skip unpacking it.
 fetch_kernel() {
     [ -f "$cache/kernel/vmlinuz" ] && return 0
     local package
@@ -43,12 +43,18 @@ fetch_kernel() {
     fi
     [ -n "$package" ] || fail "cannot tell which kernel package linux-image-amd64 needs"
 
-    local work
+    # The package is kept among apt's downloads, where a CI's cache of them keeps it between runs.
+    local archives=/var/cache/apt/archives work deb
     work=$(mktemp -d)
-    # apt-get download drops root for the transfer; the directory must be open to that user.
-    chmod 0777 "$work"
-    (cd "$work" && apt-get download -q "$package") || fail "cannot download $package"
-    dpkg-deb -x "$work"/*.deb "$work/root"
+    deb=$(find "$archives" -maxdepth 1 -name "${package}_*.deb" | head -n 1)
+    if [ -z "$deb" ]; then
+        # apt-get download drops root for the transfer; the directory must be open to that user.
+        chmod 0777 "$work"
+        (cd "$work" && apt-get download -q "$package") || fail "cannot download $package"
+        deb=$(find "$work" -maxdepth 1 -name '*.deb' | head -n 1)
+        cp "$deb" "$archives/" 2>/dev/null || true
+    fi
+    dpkg-deb -x "$deb" "$work/root"
 
     rm -rf "$cache/kernel"
     mkdir -p "$cache/kernel/modules"
