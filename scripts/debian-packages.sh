@@ -19,13 +19,16 @@ ensure_debian_packages() {
     fi
 }
 
-# Sets the array debian_build_flags to CMake arguments for the compiler and linker flags Debian
-# builds its packages with, hardening included (needs dpkg-dev). A build folder configured with
-# them can be packaged without lintian warning about missing hardening.
+# Sets the array debian_build_flags to CMake arguments for the build type and the compiler and
+# linker flags with which dh builds the package (hardening included; needs dpkg-dev), in dh's
+# order: so a build folder configured with them can be packaged without lintian warning about
+# missing hardening, and its compiles are the package build's, which ccache then serves from one
+# to the other (the prefix map's folder is not part of ccache's key).
 set_debian_build_flags() {
     local cppflags cxxflags ldflags
     cppflags=$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CPPFLAGS)
     cxxflags=$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CXXFLAGS)
     ldflags=$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get LDFLAGS)
-    debian_build_flags=(-DCMAKE_CXX_FLAGS="$cppflags $cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags")
+    debian_build_flags=(-DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_FLAGS="$cxxflags $cppflags"
+                        -DCMAKE_EXE_LINKER_FLAGS="$ldflags")
 }

@@ -13,6 +13,9 @@
 # through ccache.
 . "$(dirname "$0")/errors.sh"
 cd "$(dirname "$0")/.."
+# ccache's keys hold paths relative to the build folder, so that the same compile in another
+# folder or clone (the package build's copy, a clean root) is served from the cache.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-true}
 
 packages=(g++ cmake ninja-build pkg-config dpkg-dev ccache qt6-base-dev libhidapi-dev libudev-dev
           libsystemd-dev nlohmann-json3-dev libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
@@ -27,10 +30,10 @@ vm_packages=(qemu-system-x86 busybox-static cpio xz-utils)
 
 . scripts/debian-packages.sh
 
-# Debian's hardening flags, as the package is built.
+# Built as the package is, so that the package build finds every compile in ccache.
 build() {
     set_debian_build_flags
-    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWELL_WERROR=ON \
+    cmake -S . -B build -G Ninja -DTARNWELL_WERROR=ON \
         -DCMAKE_CXX_COMPILER_LAUNCHER=ccache "${debian_build_flags[@]}"
     cmake --build build
 }
