@@ -59,15 +59,18 @@ std::size_t VirtualClock::heldRequests() const {
 }
 
 VirtualClock::Answering::Answering(VirtualClock& clock) : clock_(clock) {
-    std::unique_lock lock(clock_.stallMutex_);
-    if (!clock_.stalled_)
-        return;
-    held_ = true;
-    ++clock_.heldRequests_;
-    if (const auto delay = clock_.stallDelay_)
-        clock_.stallChanged_.wait_for(lock, *delay, [this] { return !clock_.stalled_; });
-    else
-        clock_.stallChanged_.wait(lock, [this] { return !clock_.stalled_; });
+    {
+        std::unique_lock lock(clock_.stallMutex_);
+        if (clock_.stalled_) {
+            held_ = true;
+            ++clock_.heldRequests_;
+            if (const auto delay = clock_.stallDelay_)
+                clock_.stallChanged_.wait_for(lock, *delay, [this] { return !clock_.stalled_; });
+            else
+                clock_.stallChanged_.wait(lock, [this] { return !clock_.stalled_; });
+        }
+    }
+    alone_ = std::unique_lock(clock_.answerMutex_);
 }
 
 VirtualClock::Answering::~Answering() {

@@ -106,7 +106,8 @@ private:
     bool takeFault(VirtualFault fault) { return pendingFaults_.erase(fault) > 0; }
 
     // Held while a feature request is answered: it waits out a stall first, and releaseStall()
-    // waits for it to end.
+    // waits for it to end. Then it answers alone, as the kernel answers one request to a device
+    // at a time, whichever thread or handle asks.
     class Answering {
     public:
         explicit Answering(VirtualClock& clock);
@@ -117,6 +118,7 @@ private:
     private:
         VirtualClock& clock_;
         bool held_ = false;
+        std::unique_lock<std::mutex> alone_;
     };
     std::shared_ptr<InputQueue> attachInputQueue();
 
@@ -132,6 +134,8 @@ private:
     std::optional<OpenFailure> openRefusal_;
     std::vector<std::weak_ptr<InputQueue>> inputQueues_;
 
+    // Serialises the handles' calls, which come from their own threads.
+    std::mutex answerMutex_;
     mutable std::mutex stallMutex_;
     std::condition_variable stallChanged_;
     bool stalled_ = false;

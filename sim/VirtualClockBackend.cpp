@@ -1,6 +1,7 @@
 #include "sim/VirtualClockBackend.h"
 
 #include <algorithm>
+#include <mutex>
 #include <utility>
 
 namespace tarnwell {
@@ -52,6 +53,10 @@ public:
     }
 
     InputRead readNewestInputReport() override {
+        const auto held = clock_.lock();
+        if (!held)
+            return {InputReadStatus::Error, {}};
+        const std::lock_guard alone(held->answerMutex_);
         const auto clock = liveClock(VirtualFault::ReadInput);
         if (!clock) {
             return {InputReadStatus::Error, {}};
@@ -71,16 +76,24 @@ public:
     }
 
     std::optional<std::u16string> manufacturer() override {
-        const auto clock = liveClock(VirtualFault::StringQuery);
-        return clock ? clock->description_.manufacturer : std::nullopt;
+        return identity(&VirtualClockDescription::manufacturer);
     }
 
     std::optional<std::u16string> product() override {
-        const auto clock = liveClock(VirtualFault::StringQuery);
-        return clock ? clock->description_.product : std::nullopt;
+        return identity(&VirtualClockDescription::product);
     }
 
 private:
+    std::optional<std::u16string> identity(
+        std::optional<std::u16string> VirtualClockDescription::*text) const {
+        const auto held = clock_.lock();
+        if (!held)
+            return std::nullopt;
+        const std::lock_guard alone(held->answerMutex_);
+        const auto clock = liveClock(VirtualFault::StringQuery);
+        return clock ? (clock->description_.*text) : std::nullopt;
+    }
+
     // The clock, when this handle can still reach it and the call is not meant to fail.
     std::shared_ptr<VirtualClock> liveClock(VirtualFault fault) const {
         auto clock = clock_.lock();
