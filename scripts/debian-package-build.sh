@@ -56,7 +56,7 @@ build_debian_package() {
     rm -f "$stats" "$debian_build_root"/tarnwell[-_]*"$arch".*
     [ "$keep_builds" = yes ] || rm -f "$debian_build_root"/tarnwell_*.dsc "$debian_build_root"/tarnwell_*.tar.*
     local options=(-a "$arch" -us -uc -j"$(nproc)")
-    [ -n "$profiles" ] && options+=(-P "$profiles")
+    [ -n "$profiles" ] && options+=("--build-profiles=$profiles")
     # The compilers through ccache (its links are made for every compiler installed), paths in the
     # cache relative to the copy, so a copy elsewhere hits too.
     (cd "$debian_build_source" &&
