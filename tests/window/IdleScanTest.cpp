@@ -1,6 +1,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include <fcntl.h>
@@ -87,9 +88,13 @@ TEST_F(IdleScanTest, NothingRunsInsideAWaitForTheClockAndAnAnnouncementIsKeptFor
         announcing.announce();
         timer->start(1);
     });
+    int fired = 0;  // a notifier left on fires at every turn of the waiting loop
+    QObject::connect(window().findChild<QSocketNotifier*>(), &QSocketNotifier::activated,
+                     [&fired] { ++fired; });
     const std::size_t takes = announcing.takes;
     control<QPushButton>("SetFreq")->click();
     EXPECT_EQ(announcing.takes, takes) << "the announcement was taken inside the wait";
+    EXPECT_EQ(fired, 1);
     EXPECT_NE(text("Label16"), "Signal loss count: 42") << "a tick polled inside the wait";
 
     slow.releaseStall();
@@ -100,6 +105,9 @@ TEST_F(IdleScanTest, NothingRunsInsideAWaitForTheClockAndAnAnnouncementIsKeptFor
     EXPECT_EQ(items("SerNo"), (QStringList{"A", "B"}));
     EXPECT_EQ(text("Label16"), "Signal loss count: 42");
     EXPECT_EQ(text("SerNo"), "A");
+    announcing.announce();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(fired, 2) << "announcements are heard again";
 }
 
 }  // namespace
