@@ -196,7 +196,7 @@ private:
     bool dropUnansweredClock();
     void reconnect();
     // Waits for a call on the clock's I/O thread while the window goes on with its events, but
-    // takes no user input and runs no poll; false when the answer did not come in time.
+    // takes no user input and runs no handler; false when the answer did not come in time.
     bool waitForClock(PendingCall& call);
     // Runs the window's events, but no handler, until `over`, asked whenever the loop quits.
     void waitInLoop(QEventLoop& loop, const std::function<bool()>& over);

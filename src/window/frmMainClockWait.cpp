@@ -17,11 +17,11 @@ bool frmMain::waitForClock(PendingCall& call) {
     if (call.waitFor(timing::kAnswerAwaitedInPlace))
         return true;
     const auto deadline = now_() + timing::kClockAnswerTimeout;
+    const auto over = [&] { return call.done() || shutDown_ || now_() >= deadline; };
     QEventLoop loop;
     call.notifyWhenDone(
         [&loop] { QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection); });
     QTimer check;
-    const auto over = [&] { return call.done() || shutDown_ || now_() >= deadline; };
     connect(&check, &QTimer::timeout, &loop, [&] {
         if (over())
             loop.quit();
