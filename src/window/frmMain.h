@@ -28,6 +28,7 @@
 class QCheckBox;
 class QCloseEvent;
 class QComboBox;
+class QEventLoop;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -161,7 +162,10 @@ private:
     void placeControls();
     void setInitialStates();
     void bindEvents();
+    // The one way in from the event loop; refuses every handler but closing while one waits.
     void runHandler(void (frmMain::*handler)());
+    // Those refused during a wait, asked of the event loop once it is over.
+    void runDeferredHandlers();
     void bindSelection(QComboBox* box, void (frmMain::*handler)());
 
     // Shared helpers for the handlers.
@@ -192,13 +196,16 @@ private:
     bool dropUnansweredClock();
     void reconnect();
     // Waits for a call on the clock's I/O thread while the window goes on with its events, but
-    // takes no user input and runs no poll; false when the answer did not come in time.
+    // takes no user input and runs no handler; false when the answer did not come in time.
     bool waitForClock(PendingCall& call);
+    // Runs the window's events, but no handler, until `over`, asked whenever the loop quits.
+    void waitInLoop(QEventLoop& loop, const std::function<bool()>& over);
     OpenResult openWhileWaiting(const std::string& path);
 
     // Watching for clocks coming and going.
     void watchDeviceChanges();
     void noteDeviceChanges();
+    void takeAnnouncedChanges();  // the change descriptor's handler
     bool scanDue() const;
     // A dropped clock's request is still stuck in the kernel: opening a clock would wait for it.
     bool requestStuck() const;
@@ -252,7 +259,9 @@ private:
     bool ConfigLoaded = false;
     bool ScanComplete = false;
     bool SwitchPending = false;
-    bool waitingForClock_ = false;
+    // For the clock, or at start-up for the window to be on screen.
+    bool handlerWaiting_ = false;
+    std::vector<void (frmMain::*)()> deferredHandlers_;
     bool shutDown_ = false;  // by Form_Unload; nothing starts the timer again
     // A user pick that changes SerNo raises both the change and the activation; only one runs.
     bool serNoChangedBeforeActivation_ = false;

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <exception>
 #include <memory>
 #include <utility>
@@ -24,9 +25,10 @@ void frmMain::bindEvents() {
         if (index < 0)
             return;
         serNoChangedBeforeActivation_ = true;
-        // A change made by code has no activation to pair with; forget it once events run.
-        QTimer::singleShot(0, this, [this] { serNoChangedBeforeActivation_ = false; });
         runHandler(&frmMain::SerNo_Click);
+        // A change made by code has no activation to pair with; forget it once events run. Asked
+        // for after the handler, whose waits run events, so that it still pairs with a user's.
+        QTimer::singleShot(0, this, [this] { serNoChangedBeforeActivation_ = false; });
     });
     connect(SerNo, &QComboBox::activated, this, [this](int index) {
         if (std::exchange(serNoChangedBeforeActivation_, false) || index < 0)
@@ -63,9 +65,9 @@ void frmMain::bindSelection(QComboBox* box, void (frmMain::*handler)()) {
                 if (index < 0)
                     return;
                 *changedBeforeActivation = true;
+                runHandler(handler);
                 QTimer::singleShot(0, this,
                                    [changedBeforeActivation] { *changedBeforeActivation = false; });
-                runHandler(handler);
             });
     connect(box, &QComboBox::activated, this, [this, handler, changedBeforeActivation](int index) {
         if (std::exchange(*changedBeforeActivation, false) || index < 0)
@@ -74,9 +76,21 @@ void frmMain::bindSelection(QComboBox* box, void (frmMain::*handler)()) {
     });
 }
 
+// Every signal the window listens to enters here. While a handler waits (for the clock, or at
+// start-up for the window to be on screen), the event loop runs on so that the window repaints
+// and can be closed, but no other handler may run: it would meet the clock in the middle of an
+// exchange and put its reports between the waiting handler's. One that comes meanwhile runs after
+// the wait, from the event loop, and so after the handler that waited. Closing runs at once: it
+// only tells the wait to give up.
+//
 // An exception must not unwind through Qt's event dispatch; the window stays as the handler left
 // it and the next poll or user action carries on.
 void frmMain::runHandler(void (frmMain::*handler)()) {
+    if (handlerWaiting_ && handler != &frmMain::Form_Unload) {
+        if (std::ranges::find(deferredHandlers_, handler) == deferredHandlers_.end())
+            deferredHandlers_.push_back(handler);
+        return;
+    }
     try {
         (this->*handler)();
     } catch (const std::exception& error) {
@@ -84,6 +98,12 @@ void frmMain::runHandler(void (frmMain::*handler)()) {
     } catch (...) {
         qWarning("%s", kHandlerFailedWarning);
     }
+}
+
+void frmMain::runDeferredHandlers() {
+    for (const auto handler : std::exchange(deferredHandlers_, {}))
+        QMetaObject::invokeMethod(
+            this, [this, handler] { runHandler(handler); }, Qt::QueuedConnection);
 }
 
 }  // namespace tarnwell

@@ -10,8 +10,9 @@
 
 namespace tarnwell {
 
-// The window goes on repainting and can be closed; user input waits, and timer polls are skipped,
-// so nothing else runs in the middle of the handler and the reports keep their order.
+// The window goes on repainting and can be closed; user input waits, and no handler runs (see
+// runHandler), so nothing else happens in the middle of the waiting handler and the reports keep
+// their order.
 bool frmMain::waitForClock(PendingCall& call) {
     if (call.waitFor(timing::kAnswerAwaitedInPlace))
         return true;
@@ -26,14 +27,20 @@ bool frmMain::waitForClock(PendingCall& call) {
             loop.quit();
     });
     check.start(timing::kAnswerCheckInterval);
-    const bool outer = std::exchange(waitingForClock_, true);
-    // An application that is quitting ends every loop at once: then the answer counts as missing.
-    while (!over() && loop.exec(QEventLoop::ExcludeUserInputEvents) == 0) {
-    }
-    waitingForClock_ = outer;
+    waitInLoop(loop, over);
     // After this, the I/O thread no longer reaches the loop.
     call.notifyWhenDone({});
     return call.done();
+}
+
+void frmMain::waitInLoop(QEventLoop& loop, const std::function<bool()>& over) {
+    const bool outer = std::exchange(handlerWaiting_, true);
+    // An application that is quitting ends every loop at once: then the wait is over too.
+    while (!over() && loop.exec(QEventLoop::ExcludeUserInputEvents) == 0) {
+    }
+    handlerWaiting_ = outer;
+    if (!outer)
+        runDeferredHandlers();
 }
 
 // Opening (like closing) a hidraw node waits in the kernel while any request to any clock is

@@ -88,14 +88,23 @@ void frmMain::watchDeviceChanges() {
         return;
     changeNotifier_ = new QSocketNotifier(descriptor, QSocketNotifier::Read, this);
     connect(changeNotifier_, &QSocketNotifier::activated, this, [this] {
-        if (backend_.takeChanges()) {
-            rescanDue_ = true;
-            wakeToScan();
-        }
+        // The announcement stays in the descriptor while a handler waits: a notifier left on would
+        // fire at every turn of the waiting loop.
+        if (handlerWaiting_)
+            changeNotifier_->setEnabled(false);
+        runHandler(&frmMain::takeAnnouncedChanges);
     });
     safetyRescan_ = new QTimer(this);
     safetyRescan_->setSingleShot(true);
-    connect(safetyRescan_, &QTimer::timeout, this, &frmMain::wakeToScan);
+    connect(safetyRescan_, &QTimer::timeout, this, [this] { runHandler(&frmMain::wakeToScan); });
+}
+
+void frmMain::takeAnnouncedChanges() {
+    changeNotifier_->setEnabled(true);
+    if (backend_.takeChanges()) {
+        rescanDue_ = true;
+        wakeToScan();
+    }
 }
 
 void frmMain::sleepWhileNothingToFind() {

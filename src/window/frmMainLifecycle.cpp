@@ -1,6 +1,6 @@
 #include <QCloseEvent>
-#include <QCoreApplication>
-#include <QDeadlineTimer>
+#include <QEvent>
+#include <QEventLoop>
 #include <QLabel>
 #include <QTimer>
 #include <QWindow>
@@ -11,8 +11,31 @@
 namespace tarnwell {
 
 namespace {
+
 constexpr auto kSoftwareVersion = TARNWELL_VERSION;
-}
+
+// Ends a loop once the window system has put the window on screen.
+class ExposeWatch : public QObject {
+public:
+    ExposeWatch(QWindow& window, QEventLoop& loop) : window_(window), loop_(loop) {
+        window_.installEventFilter(this);
+    }
+    ~ExposeWatch() override { window_.removeEventFilter(this); }
+    ExposeWatch(const ExposeWatch&) = delete;
+    ExposeWatch& operator=(const ExposeWatch&) = delete;
+
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Expose && window_.isExposed())
+            loop_.quit();
+        return false;
+    }
+
+private:
+    QWindow& window_;
+    QEventLoop& loop_;
+};
+
+}  // namespace
 
 void frmMain::Form_Load() {
     ConfigLoaded = false;
@@ -31,10 +54,17 @@ void frmMain::Form_Load() {
 }
 
 void frmMain::waitUntilPainted() {
-    const QWindow* handle = windowHandle();
-    const QDeadlineTimer deadline(timing::kExposeWait);
-    while (handle && !handle->isExposed() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QWindow* handle = windowHandle();
+    if (handle && !handle->isExposed()) {
+        QEventLoop loop;
+        const ExposeWatch watch(*handle, loop);
+        bool givenUp = false;
+        QTimer::singleShot(timing::kExposeWait, &loop, [&] {
+            givenUp = true;
+            loop.quit();
+        });
+        waitInLoop(loop, [&] { return givenUp || handle->isExposed(); });
+    }
     repaint();
 }
 
@@ -44,7 +74,7 @@ void frmMain::Form_Unload() {
     shutDown_ = true;
     // Closes both handles, and only if they are open; a handler still running finds the gate shut.
     // A handler waiting for the clock gives up at once and drops the clock on its way out.
-    if (!waitingForClock_)
+    if (!handlerWaiting_)
         closeDevice();
     DeviceOpen = false;
     ConfigLoaded = false;

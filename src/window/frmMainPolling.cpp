@@ -8,10 +8,9 @@
 
 namespace tarnwell {
 
-// A tick that comes while a handler waits for the clock is skipped, not kept for later: the next
-// one polls as ever.
+// A tick called in the middle of a wait, past runHandler, is skipped: the next one polls as ever.
 void frmMain::Timer_Timer() {
-    if (waitingForClock_)
+    if (handlerWaiting_)
         return;
     PollDevice();
 }
