@@ -3,7 +3,7 @@
 
 #include "FuzzCheck.h"
 #include "FuzzTargets.h"
-#include "device/InputReport.h"
+#include "readback/InputReport.h"
 
 namespace tarnwell::fuzz {
 

@@ -4,7 +4,7 @@
 #include "FuzzCheck.h"
 #include "FuzzInput.h"
 #include "FuzzTargets.h"
-#include "device/UsbIdSettings.h"
+#include "host/UsbIdSettings.h"
 
 namespace tarnwell::fuzz {
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "device/FeatureReport.h"
-#include "device/InputReport.h"
 #include "planning/PllSettings.h"
+#include "readback/InputReport.h"
 
 namespace tarnwell {
 

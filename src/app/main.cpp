@@ -2,9 +2,12 @@
 #include <QCommandLineParser>
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
-#include "device/UsbIdSettings.h"
 #include "hid/HidapiBackend.h"
+#include "host/UsbIdOption.h"
+#include "host/UsbIdSettings.h"
 #include "window/OffscreenForTextOptions.h"
 #include "window/frmMain.h"
 
@@ -28,29 +31,29 @@ int main(int argc, char* argv[]) {
         ));
     parser.addHelpOption();
     parser.addVersionOption();
+    const std::vector<std::string> settingsFiles = tarnwell::usbIdSettingsFilesShown();
     const QCommandLineOption usbId(
         QStringLiteral("usb-id"),
         QStringLiteral("Look for clocks with this USB vendor and product id (hex, repeatable; "
-                       "replaces the ids of the variable TARNWELL_USB_IDS and of the settings "
-                       "files ~/.config/tarnwell/usb-ids.conf and /etc/xdg/tarnwell/"
-                       "usb-ids.conf, one VID:PID a line)."),
+                       "replaces the ids of the variable %1 and of the settings files %2 and %3, "
+                       "one VID:PID a line).")
+            .arg(QString::fromStdString(std::string(tarnwell::kUsbIdsVariable)),
+                 QString::fromStdString(settingsFiles.front()),
+                 QString::fromStdString(settingsFiles.back())),
         QStringLiteral("VID:PID"));
     parser.addOption(usbId);
     parser.process(application);
 
-    tarnwell::UsbIdList fromOptions;
-    for (const QString& text : parser.values(usbId)) {
-        const auto id = tarnwell::parseUsbId(text.toStdString());
-        if (!id) {
-            std::fprintf(stderr, "tarnwell: --usb-id \"%s\" is not VID:PID in hex, such as %s\n",
-                         qPrintable(text),
-                         tarnwell::usbIdText(tarnwell::defaultUsbIds().front()).c_str());
-            return 2;
-        }
-        fromOptions.push_back(*id);
+    std::vector<std::string> usbIdTexts;
+    for (const QString& text : parser.values(usbId))
+        usbIdTexts.push_back(text.toStdString());
+    const tarnwell::UsbIdOptionValues fromOptions = tarnwell::readUsbIdOption(usbIdTexts);
+    if (!fromOptions.complaint.empty()) {
+        std::fprintf(stderr, "tarnwell: %s\n", fromOptions.complaint.c_str());
+        return 2;
     }
     const tarnwell::UsbIdsInForce ids =
-        tarnwell::resolveUsbIds(fromOptions, tarnwell::thisPlatform());
+        tarnwell::resolveUsbIds(fromOptions.ids, tarnwell::thisPlatform());
     for (const std::string& complaint : ids.complaints)
         std::fprintf(stderr, "tarnwell: %s%s\n", complaint.c_str(),
                      tarnwell::fallbackNote().c_str());

@@ -26,14 +26,6 @@ OpenedClock openFirstClock(HidBackend& backend, const UsbIdList& ids, const Cloc
     return opened;
 }
 
-StatusRead readNewestStatus(HidDevice& device) {
-    const InputRead read = device.readNewestInputReport();
-    StatusRead result{read.status, std::nullopt};
-    if (read.status == InputReadStatus::Report)
-        result.status = parseInputReport(read.report);
-    return result;
-}
-
 SendResult sendCommandReport(HidDevice& device, const ReportBuilder& build) {
     const std::optional<FeatureReport> report = build(device.featureReportLength());
     if (!report)

@@ -7,7 +7,6 @@
 
 #include "device/FeatureReport.h"
 #include "device/HidBackend.h"
-#include "device/InputReport.h"
 #include "device/UsbIds.h"
 
 namespace tarnwell {
@@ -32,14 +31,6 @@ OpenedClock openFirstClock(HidBackend& backend, const UsbIdList& ids, const Cloc
 using ClockOpener = std::function<OpenResult(const std::string& path)>;
 OpenedClock openFirstClock(HidBackend& backend, const UsbIdList& ids, const ClockFilter& accept,
                            const ClockOpener& open);
-
-struct StatusRead {
-    InputReadStatus read = InputReadStatus::Error;
-    // The newest status; nothing when no report was queued or it was too short to hold one.
-    std::optional<InputStatus> status;
-};
-
-StatusRead readNewestStatus(HidDevice& device);
 
 // Makes a command report for the clock's feature-report length; nothing when it does not fit.
 using ReportBuilder = std::function<std::optional<FeatureReport>(std::size_t)>;

@@ -23,7 +23,7 @@ enum class CommandCode : std::uint8_t {
 // Output-enable bits, as command 1 sends them and the configuration report returns them.
 inline constexpr std::uint8_t kOutput1EnabledBit = 0x01;
 inline constexpr std::uint8_t kOutput2EnabledBit = 0x02;
-// Drive strength indexes 0..3 stand for 8, 16, 24 and 32 mA.
+// Drive strength indexes run from 0, the weakest, to this, the strongest.
 inline constexpr int kMaxDriveIndex = 3;
 
 // The code in byte 1, when it is one of the six commands.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -11,6 +12,11 @@ namespace tarnwell {
 
 // The requests a clock can leave unanswered, for telling which one it was.
 enum class ClockRequest { Command, Configuration, Manufacturer, Product, Status };
+
+// A clock request not answered within this counts as failed, and the clock as gone, in the window
+// and in the command-line programs alike. A healthy clock answers within milliseconds; the kernel
+// itself waits 5 s.
+inline constexpr std::chrono::milliseconds kClockAnswerTimeout{1000};
 
 // Waits for a call until it is done or the caller gives up on it: true when it is done. The
 // window waits while its events go on; a command-line program simply blocks, up to a deadline.

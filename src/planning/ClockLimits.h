@@ -1,14 +1,11 @@
 #pragma once
 
-// The clock's numbers: what its record accepts, the windows the divider search keeps the PLL
-// inside, and the drive strengths. Every search, check, clamp and help text reads them here.
+// The clock's numbers: what its record accepts and the windows the divider search keeps the PLL
+// inside. Every search, check, clamp and help text reads them here.
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <string_view>
-
-#include "device/FeatureReport.h"
 
 namespace tarnwell {
 
@@ -66,11 +63,5 @@ inline constexpr double kLowestSearchableFrequency =
     static_cast<double>(kLowestFosc) / (double(kN1HsMax) * double(kNcMax)) * (1 - 1e-12);
 inline constexpr double kHighestSearchableFrequency =
     static_cast<double>(kHighestFosc) / (double(kN1HsMin) * double(kLowSpeedDividerMin));
-
-// ---- Drive strength -----------------------------------------------------------------------
-
-// Indexed by the drive-strength byte.
-inline constexpr std::array<std::string_view, kMaxDriveIndex + 1> kDriveStrengthTexts = {
-    "8mA", "16mA", "24mA", "32mA"};
 
 }  // namespace tarnwell

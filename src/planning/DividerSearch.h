@@ -67,6 +67,12 @@ using NcFilter = std::function<bool(std::int64_t nc)>;
 // removes whole NC values and changes nothing inside one.
 SearchResult findDividersWhere(double out1Frequency, const NcFilter& allowNc);
 
+// The lowest output-1 frequency, in Hz, that any program asks the search for: below it the
+// search's loop bounds would leave the 32-bit range. Text, zero and negatives are no frequency at
+// all. Everything from here up is searched: a frequency outside the dividers' reach ends like any
+// other without an exact setting.
+inline constexpr double kLowestWantedFrequency = 1.0;
+
 // Within kLowestSearchableFrequency .. kHighestSearchableFrequency.
 bool isSearchableFrequency(double out1Frequency);
 

@@ -10,7 +10,7 @@
 
 namespace tarnwell {
 
-// How far from f the nearest-exact look goes: 1% of f on each side.
+// How far from f the nearest-exact look goes on each side, as a share of f.
 inline constexpr double kNearestExactReach = 0.01;
 
 struct ExactNeighbour {

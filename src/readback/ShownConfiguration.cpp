@@ -2,10 +2,10 @@
 
 #include <cstddef>
 
-#include "planning/ClockLimits.h"
 #include "planning/Output2List.h"
 #include "planning/PhaseList.h"
 #include "planning/PllModel.h"
+#include "readback/DriveStrengthTexts.h"
 
 namespace tarnwell {
 

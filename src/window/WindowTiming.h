@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "device/TimedDevice.h"
+
 namespace tarnwell {
 
 // Every interval and pause of the window, together.
@@ -25,9 +27,8 @@ inline constexpr milliseconds kIntervalWhileReporting{500};
 inline constexpr milliseconds kSafetyRescanInterval{3000};
 inline constexpr milliseconds kRescanIntervalWhileOpen{1000};
 
-// A clock request not answered within this counts as failed, and the clock as gone. A healthy
-// clock answers within milliseconds; the kernel itself waits 5 s.
-inline constexpr milliseconds kClockAnswerTimeout{1000};
+// How long a clock request may go unanswered: the same as for the command-line programs.
+using tarnwell::kClockAnswerTimeout;
 // Most answers come within this, and are waited for in place; a later one is waited for while
 // the window goes on with its events.
 inline constexpr milliseconds kAnswerAwaitedInPlace{20};

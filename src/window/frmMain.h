@@ -19,8 +19,8 @@
 #include "device/ClockExchange.h"
 #include "device/FeatureReport.h"
 #include "device/HidBackend.h"
-#include "device/UdevRule.h"
-#include "device/UsbIdSettings.h"
+#include "host/UdevRule.h"
+#include "host/UsbIdSettings.h"
 #include "planning/DividerLimits.h"
 #include "planning/PllSettings.h"
 #include "window/WindowTiming.h"
@@ -49,9 +49,9 @@ class TimedDevice;
 // handler. Behaviour is defined next to the subsystem it belongs to (device/, readback/,
 // planning/, commands/); this header is the window's whole surface.
 //
-// Fixed names: the controls, the handlers (Control_Event), the documented methods (FindTheHid,
+// Fixed names: the controls, the handlers (Control_Event), the long-standing methods (FindTheHid,
 // Scan_USB_devices, ReadDeviceConfig, PollDevice, ClampDividers, UpdatePhaseBox, FillPhaseBox)
-// and the documented state (DeviceOpen, ConfigLoaded, ScanComplete, SwitchPending,
+// and state (DeviceOpen, ConfigLoaded, ScanComplete, SwitchPending,
 // Identify1On, Identify2On, Out2Values, Out2ValueCount, Out2PageCount, Out2Page)
 // keep the names people know them by, so are written as such. Everything else is ours and
 // is written in camelCase, members ending in an underscore.
@@ -228,7 +228,7 @@ private:
     void showFoundSetting(const DividerPlan& plan, double out1Frequency);
     void showSearchFailure(const ExhaustedLoops& end);
     // After a search that found nothing: the nearest exact frequencies and the closest setting,
-    // offered with the "Not found" message (src/planning/frmMainNearest.cpp).
+    // offered with the "Not found" message (frmMainNearest.cpp).
     void offerNearestSettings(double out1Frequency, const ExhaustedLoops& end);
     static ChoiceBox defaultChoiceBox(const WarningBox& injectedWarning);
     std::array<QLineEdit*, kPllBoxCount> pllBoxes() const;

@@ -4,6 +4,7 @@
 
 #include "device/ClockExchange.h"
 #include "device/TimedDevice.h"
+#include "readback/InputReport.h"
 #include "window/frmMain.h"
 
 namespace tarnwell {

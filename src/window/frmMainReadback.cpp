@@ -6,8 +6,8 @@
 #include <QPushButton>
 
 #include "device/TimedDevice.h"
-#include "planning/ClockLimits.h"
 #include "readback/ConfigurationRead.h"
+#include "readback/DriveStrengthTexts.h"
 #include "readback/IdentityText.h"
 #include "readback/ShownConfiguration.h"
 #include "window/QtText.h"

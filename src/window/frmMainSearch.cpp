@@ -18,18 +18,14 @@ namespace {
 
 const QString kUpdateCaption = QStringLiteral("Update");
 
-// Text, zero and negatives are no frequency; below 1 Hz the search's loop bounds would leave the
-// 32-bit range. Everything else is searched: a frequency outside the dividers' reach ends in the
-// "Not found" message like any other frequency without an exact setting.
-constexpr double kLowestAcceptedFrequency = 1.0;
-
 QString out1FrequencyHint(const NumberLocale& locale) {
     constexpr double kExampleFrequency = 10000000;
     const WholeFrequencyRange range = reachableWholeFrequencies();
     return QStringLiteral(
-               "Type the output 1 frequency in Hz, a number of at least 1, for example %1. The "
-               "clock reaches %2 to %3 Hz.")
-        .arg(QString::fromStdString(formatGrouped(kExampleFrequency, locale)),
+               "Type the output 1 frequency in Hz, a number of at least %1, for example %2. The "
+               "clock reaches %3 to %4 Hz.")
+        .arg(QString::fromStdString(formatGrouped(kLowestWantedFrequency, locale)),
+             QString::fromStdString(formatGrouped(kExampleFrequency, locale)),
              QString::fromStdString(formatGrouped(range.lowest, locale)),
              QString::fromStdString(formatGrouped(range.highest, locale)));
 }
@@ -42,7 +38,7 @@ void frmMain::FindFreq_Click() {
     if (searchRunning_)
         return;
     const std::optional<double> wanted = boxNumber(Out1Freq);
-    if (!wanted || !(*wanted >= kLowestAcceptedFrequency)) {
+    if (!wanted || !(*wanted >= kLowestWantedFrequency)) {
         showWarning_(*this, QStringLiteral("Find"), out1FrequencyHint(locale_));
         return;
     }

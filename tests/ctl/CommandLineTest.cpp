@@ -58,7 +58,7 @@ TEST(CommandLine, OptionsAreTakenAlikeAndNothingTypedBecomesSyntax) {
         {Program::Plan, {"--out2=20000000", "10000000"}, 0, "10000000 with out2 20000000: found"},
         {Program::Plan, {"--serial=A3", "10000000"}, 0, " BW=6 "},
         {Program::Plan, {"--dividers", "1", "2"}, 2, "--dividers"},
-        {Program::Plan, {"\x1b]0;title\a"}, 2, "\"\\x1b]0;title\\x07\" is not a positive"},
+        {Program::Plan, {"\x1b]0;title\a"}, 2, "\"\\x1b]0;title\\x07\" is not a frequency"},
         {Program::Ctl, {"status", "-s", "\x1b[2J"}, 3, "no clock with serial \\x1b[2J"},
     };
     for (const Row& row : rows) {

@@ -44,17 +44,18 @@ TEST(TarnwellPlan, AnswersInArgumentOrderWithTheSerialsBandwidth) {
     EXPECT_NE(run({"--serial", "7", "1e7"}).out.find(" BW=15 "), std::string::npos);
 }
 
-TEST(TarnwellPlan, RefusesWhatIsNotAPositiveNumberAfterAnsweringTheRest) {
-    const Answers r = run({"abc", "123", "-5", "0", "1,5", "inf", "nan", "1e999", "123"});
+TEST(TarnwellPlan, RefusesWhatIsNotAFrequencyToSearchAfterAnsweringTheRest) {
+    const Answers r = run({"abc", "1", "-5", "0", "0.5", "1,5", "inf", "nan", "1e999", "123"});
     EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.out, "123: not found\n123: not found\n");
+    EXPECT_EQ(r.out, "1: not found\n123: not found\n");
     std::istringstream complaints(r.err);
     std::vector<std::string> lines;
     for (std::string line; std::getline(complaints, line);)
         lines.push_back(line);
-    ASSERT_EQ(lines.size(), 7u) << r.err;
-    EXPECT_EQ(lines.front(), "tarnwell-plan: \"abc\" is not a positive frequency in Hz");
-    EXPECT_EQ(lines.back(), "tarnwell-plan: \"1e999\" is not a positive frequency in Hz");
+    ASSERT_EQ(lines.size(), 8u) << r.err;
+    EXPECT_EQ(lines.front(), "tarnwell-plan: \"abc\" is not a frequency in Hz of at least 1");
+    EXPECT_EQ(lines.at(3), "tarnwell-plan: \"0.5\" is not a frequency in Hz of at least 1");
+    EXPECT_EQ(lines.back(), "tarnwell-plan: \"1e999\" is not a frequency in Hz of at least 1");
 
     const Answers nothing = run({});
     EXPECT_EQ(nothing.status, 2);

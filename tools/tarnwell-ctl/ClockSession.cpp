@@ -33,10 +33,6 @@ std::string requestText(ClockRequest request) {
     return "status read";
 }
 
-std::string secondsText(std::chrono::milliseconds span) {
-    return formatNumber(static_cast<double>(span.count()) / 1000.0, kDot) + " s";
-}
-
 }  // namespace
 
 std::string SessionFailure::message() const {
@@ -199,7 +195,7 @@ StepResult ClockSession::open(const HidDeviceInfo& info) {
 }
 
 bool ClockSession::waitInTime(const std::function<bool(std::chrono::milliseconds)>& done) {
-    requestLimit_ = deadline_.stepLimit(kRequestLimit);
+    requestLimit_ = deadline_.stepLimit(kClockAnswerTimeout);
     const auto giveUp = time_.now() + requestLimit_;
     // The answer is waited for in real time; the limit is kept in the program's time, which
     // tests move.

@@ -13,17 +13,14 @@
 
 #include "CtlCommand.h"
 #include "device/ClockExchange.h"
-#include "device/InputReport.h"
 #include "device/TimedDevice.h"
 #include "device/UsbIds.h"
 #include "readback/ConfigReport.h"
 #include "readback/ConfigurationRead.h"
+#include "readback/InputReport.h"
 
 namespace tarnwell::ctl {
 
-// Each request waits this long for its answer: a healthy clock answers within milliseconds, the
-// kernel itself gives up only after 5 s.
-inline constexpr std::chrono::milliseconds kRequestLimit{1000};
 // How often a status is looked for while waiting, and how long by default.
 inline constexpr std::chrono::milliseconds kStatusPoll{50};
 inline constexpr std::chrono::milliseconds kDefaultStatusTimeout{2000};

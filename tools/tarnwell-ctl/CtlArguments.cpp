@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "CtlText.h"
+#include "host/UsbIdOption.h"
 #include "hostio/SafeText.h"
 
 namespace tarnwell::ctl {
@@ -74,17 +75,8 @@ CtlArguments parseCtlArguments(std::span<const std::string_view> args) {
     app.add_flag("--json", parsed.json);
     app.add_option_function<std::string>("-s,--serial",
                                          [&parsed](const std::string& s) { parsed.serial = s; });
-    std::string badUsbId;
-    app.add_option_function<std::vector<std::string>>("--usb-id",
-                                                      [&](const std::vector<std::string>& texts) {
-                                                          for (const std::string& text : texts) {
-                                                              if (const auto id = parseUsbId(text))
-                                                                  parsed.usbIds.push_back(*id);
-                                                              else if (badUsbId.empty())
-                                                                  badUsbId = text;
-                                                          }
-                                                      })
-        ->allow_extra_args(false);
+    std::vector<std::string> usbIdTexts;
+    app.add_option("--usb-id", usbIdTexts)->allow_extra_args(false);
     app.add_option_function<std::string>(
         "--timeout", [&parsed](const std::string& s) { parsed.values["--timeout"] = s; });
     for (const CommandSpec& command : ctlCommands()) {
@@ -108,9 +100,10 @@ CtlArguments parseCtlArguments(std::span<const std::string_view> args) {
     }
     if (parsed.help || parsed.version)
         return parsed;
-    if (!badUsbId.empty()) {
-        parsed.complaint = "--usb-id needs VID:PID in hex, such as " +
-                           usbIdText(defaultUsbIds().front()) + ", not " + ctl::quoted(badUsbId);
+    const UsbIdOptionValues usbIds = readUsbIdOption(usbIdTexts);
+    parsed.usbIds = usbIds.ids;
+    if (!usbIds.complaint.empty()) {
+        parsed.complaint = usbIds.complaint;
         return parsed;
     }
     if (!parsed.command) {

@@ -4,7 +4,7 @@
 
 #include "CtlRun.h"
 #include "CtlText.h"
-#include "device/UsbIdSettings.h"
+#include "host/UsbIdSettings.h"
 
 #ifndef TARNWELL_VERSION
 #define TARNWELL_VERSION "unknown"

@@ -4,6 +4,8 @@
 
 #include "CtlRun.h"
 #include "CtlText.h"
+#include "host/UsbIdOption.h"
+#include "host/UsbIdSettings.h"
 #include "planning/ClockLimits.h"
 #include "planning/NearestExact.h"
 #include "planning/PhaseList.h"
@@ -84,9 +86,14 @@ std::vector<CommandSpec> makeCommands() {
            "write the --prometheus text into PATH for node_exporter's textfile\n"
            "collector, replacing it whole (a temporary file renamed), with\n"
            "tarnwell_textfile_written_timestamp_seconds; with --watch, again on every\n"
-           "change and at least every 30 seconds until interrupted, the clocks kept open\n"
-           "and looked at four times a second (--timeout bounding each look), so that\n"
-           "a clock that stops answering shows as failed within about 1.3 s"}},
+           "change and at least every " +
+               secondsText(kTextfileRefresh) +
+               " until interrupted, the clocks kept open\n"
+               "and looked at every " +
+               secondsText(kMetricsPoll) +
+               " (--timeout bounding each look), so that\n"
+               "a clock that stops answering shows as failed within about " +
+               secondsText(kClockAnswerTimeout + kMetricsPoll)}},
          R"({"serial", "signal_losses", "gps_signal" (true: the clock has a GPS
 signal), "pll_locked" (true: the PLL is locked)}; --watch --json: one object
 per line and change, {"time", "serial", "signal_losses", "gps_signal",
@@ -274,8 +281,11 @@ const std::vector<OptionSpec>& ctlGeneralOptions() {
          "the window, and a note says so"},
         {"--timeout", "S",
          "give up after S seconds in all, with exit status 6. Without it each request\n"
-         "to the clock may take 1 s, and status waits 2 s for a report; whatever the\n"
-         "command, the metrics included, no request waits longer",
+         "to the clock may take " +
+             secondsText(kClockAnswerTimeout) + ", and status waits " +
+             secondsText(kDefaultStatusTimeout) +
+             " for a report; whatever the\n"
+             "command, the metrics included, no request waits longer",
          OptionValue::Seconds},
         {"--json", "",
          "print one JSON object on standard output instead of text (see JSON below;\n"
@@ -283,8 +293,9 @@ const std::vector<OptionSpec>& ctlGeneralOptions() {
          OptionValue::None},
         {"--usb-id", "VID:PID",
          "look for clocks with these USB ids (hex; repeatable) instead of those of\n"
-         "the variable TARNWELL_USB_IDS, the settings files ~/.config/tarnwell/\n"
-         "usb-ids.conf and /etc/xdg/tarnwell/usb-ids.conf, or the build's default"},
+         "the variable " +
+             std::string(kUsbIdsVariable) + ", the settings files\n" +
+             joined(usbIdSettingsFilesShown(), " and ") + ",\nor the build's default"},
         {"-h,--help", "", "show this text and exit", OptionValue::None},
         {"--version", "", "show the version and exit", OptionValue::None},
     };

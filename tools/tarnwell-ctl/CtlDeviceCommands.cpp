@@ -100,7 +100,9 @@ int Run::drive() {
         text += "mA";
     const auto found = std::find(kDriveTexts.begin(), kDriveTexts.end(), text);
     if (found == kDriveTexts.end()) {
-        return fail(kExitUsage, "drive needs 8mA, 16mA, 24mA or 32mA, not \"" +
+        const std::vector<std::string> choices(kDriveTexts.begin(), kDriveTexts.end() - 1);
+        return fail(kExitUsage, "drive needs " + joined(choices) + " or " +
+                                    std::string(kDriveTexts.back()) + ", not \"" +
                                     std::string(args_.positional[0]) + "\"");
     }
     const int index = static_cast<int>(found - kDriveTexts.begin());

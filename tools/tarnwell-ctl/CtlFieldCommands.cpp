@@ -9,7 +9,7 @@
 #include "SavedConfiguration.h"
 #include "WatchedClocks.h"
 #include "commands/CommandPayloads.h"
-#include "device/UdevRule.h"
+#include "host/UdevRule.h"
 #include "hostio/FileReplace.h"
 #include "hostio/RegularFile.h"
 #include "hostio/SafeText.h"
@@ -22,11 +22,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// A metrics file is rewritten at least this often, so that its timestamp shows it is kept.
-constexpr auto kTextfileRefresh = 30s;
-// How often the clocks are looked at while the file is kept: with each request's 1 s limit, a
-// clock that stops answering shows as failed within about 1.3 s.
-constexpr auto kMetricsPoll = 250ms;
 // An interruption ends a pause within this.
 constexpr auto kRestSlice = 100ms;
 

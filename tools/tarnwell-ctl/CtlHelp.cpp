@@ -5,7 +5,7 @@
 #include "CtlCommand.h"
 #include "CtlCommandTable.h"
 #include "SavedConfiguration.h"
-#include "device/UsbIdSettings.h"
+#include "host/UsbIdSettings.h"
 
 namespace tarnwell::ctl {
 

@@ -11,6 +11,7 @@
 #include "planning/DividerSearch.h"
 #include "planning/ExactFrequencies.h"
 #include "planning/JointDividerSearch.h"
+#include "planning/NearestExact.h"
 #include "planning/Output2List.h"
 #include "planning/PhaseList.h"
 #include "planning/PllModel.h"
@@ -18,9 +19,6 @@
 namespace tarnwell::ctl {
 
 namespace {
-
-// The window refuses to search below 1 Hz; so does set.
-constexpr double kLowestFrequency = 1.0;
 
 // The record as the window encodes it, or nothing when a field cannot be carried.
 std::optional<PllSettingsBytes> encode(const PllSettings& v) {
@@ -153,8 +151,9 @@ int Run::programAndCheck(const Setting& setting, Json document) {
 int Run::set() {
     const std::string_view hzText = args_.positional[0];
     const std::optional<double> hz = number(hzText);
-    if (!hz || *hz < kLowestFrequency) {
-        return fail(kExitUsage, quoted(hzText) + " is not a frequency in Hz of at least 1");
+    if (!hz || *hz < kLowestWantedFrequency) {
+        return fail(kExitUsage, quoted(hzText) + " is not a frequency in Hz of at least " +
+                                    formatNumber(kLowestWantedFrequency, kDot));
     }
     std::optional<double> out2Wanted;
     if (const auto text = args_.value("--out2")) {
@@ -178,7 +177,8 @@ int Run::set() {
         return fail(kExitNoExactSetting,
                     "no exact setting for " + std::string(hzText) + " Hz" +
                         (inexact == InexactChoice::NearestExact
-                             ? " and none for a whole frequency within 1% of it"
+                             ? " and none for a whole frequency within " +
+                                   formatNumber(kNearestExactReach * 100, kDot) + "% of it"
                              : ""));
     }
     DividerPlan plan = chosen->plan;

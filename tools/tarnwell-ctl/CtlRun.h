@@ -14,11 +14,11 @@
 #include "SavedConfiguration.h"
 #include "ToolJson.h"
 #include "device/ClockExchange.h"
-#include "device/InputReport.h"
 #include "device/UsbIds.h"
 #include "planning/PllSettings.h"
 #include "readback/ConfigReport.h"
 #include "readback/ConfigurationRead.h"
+#include "readback/InputReport.h"
 
 namespace tarnwell::ctl {
 

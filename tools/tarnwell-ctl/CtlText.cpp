@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "device/UdevRule.h"
+#include "host/UdevRule.h"
 #include "hostio/SafeText.h"
 #include "readback/IdentityText.h"
 
@@ -87,6 +87,10 @@ std::optional<std::chrono::milliseconds> seconds(std::string_view text) {
     if (!value || *value < 0 || *value > 86400.0 * 365)
         return std::nullopt;
     return std::chrono::milliseconds(static_cast<std::int64_t>(std::llround(*value * 1000)));
+}
+
+std::string secondsText(std::chrono::milliseconds span) {
+    return formatNumber(static_cast<double>(span.count()) / 1000.0, kDot) + " s";
 }
 
 std::string quoted(std::string_view text) {

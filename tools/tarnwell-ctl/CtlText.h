@@ -15,8 +15,8 @@
 #include "ToolJson.h"
 #include "common/NumberText.h"
 #include "device/HidBackend.h"
-#include "device/InputReport.h"
-#include "planning/ClockLimits.h"
+#include "readback/DriveStrengthTexts.h"
+#include "readback/InputReport.h"
 
 namespace tarnwell::ctl {
 
@@ -39,6 +39,8 @@ std::string fixText(OpenFailure failure, const HidDeviceInfo& clock);
 // A finite number with a dot for decimals, and seconds as a duration (up to a year).
 std::optional<double> number(std::string_view text);
 std::optional<std::chrono::milliseconds> seconds(std::string_view text);
+// "1.5 s".
+std::string secondsText(std::chrono::milliseconds span);
 // The text between double quotes, as complaints show what was given: its start only, control
 // characters escaped.
 std::string quoted(std::string_view text);

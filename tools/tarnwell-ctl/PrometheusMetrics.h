@@ -10,9 +10,16 @@
 #include <string_view>
 #include <vector>
 
-#include "device/InputReport.h"
+#include "readback/InputReport.h"
 
 namespace tarnwell::ctl {
+
+// A metrics file kept by --watch is rewritten at least this often, so that its timestamp shows it
+// is kept.
+inline constexpr std::chrono::milliseconds kTextfileRefresh{30000};
+// How often the clocks are looked at while the file is kept: a clock that stops answering shows
+// as failed within this and one request's answer limit.
+inline constexpr std::chrono::milliseconds kMetricsPoll{250};
 
 // One attached clock as a scrape sees it.
 struct ClockMetrics {

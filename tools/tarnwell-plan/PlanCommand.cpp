@@ -11,6 +11,7 @@
 #include "NearestCommand.h"
 #include "common/NumberText.h"
 #include "hostio/SafeText.h"
+#include "planning/DividerSearch.h"
 #include "planning/NearestExact.h"
 #include "planning/PllModel.h"
 
@@ -28,6 +29,7 @@ std::string usage() {
     const WholeFrequencyRange range = reachableWholeFrequencies();
     const std::string lowest = formatNumber(range.lowest);
     const std::string highest = formatNumber(range.highest);
+    const std::string lowestWanted = formatNumber(kLowestWantedFrequency);
     return R"(Usage: tarnwell-plan [--serial SERIAL] [--nearest] [--json] HZ...
        tarnwell-plan [--serial SERIAL] [--json] HZ... --out2 HZ2
        tarnwell-plan --dividers GPS N31 N2_HS N2_LS N1_HS NC1_LS NC2_LS
@@ -114,7 +116,8 @@ Options may be given as --option=value; an option given twice, or one this progr
 is refused.
 
 Exit status: 0; 2 when an option is unknown or lacks its value (nothing is answered), or when an
-argument is not a positive number (the others are still answered); 1 when the answers could not
+argument is not a number of at least )" +
+           lowestWanted + R"( (the others are still answered); 1 when the answers could not
 be written (standard output on a full disk, say).
 )";
 }
@@ -159,6 +162,14 @@ Arguments parseArguments(std::span<const std::string_view> args) {
 std::optional<double> positiveFrequency(std::string_view text) {
     const std::optional<double> value = parseNumber(text, NumberLocale{'.'});
     if (!value || !(*value > 0) || !std::isfinite(*value))
+        return std::nullopt;
+    return value;
+}
+
+// A frequency the search may be asked for.
+std::optional<double> wantedFrequency(std::string_view text) {
+    const std::optional<double> value = positiveFrequency(text);
+    if (!value || *value < kLowestWantedFrequency)
         return std::nullopt;
     return value;
 }
@@ -228,10 +239,11 @@ int runPlan(std::span<const std::string_view> args, std::ostream& out, std::ostr
     std::vector<std::string_view> texts;
     std::vector<double> values;
     for (const std::string_view text : parsed.frequencies) {
-        const std::optional<double> hz = positiveFrequency(text);
+        const std::optional<double> hz = wantedFrequency(text);
         if (!hz) {
             err << "tarnwell-plan: \"" << printable(text)
-                << "\" is not a positive frequency in Hz\n";
+                << "\" is not a frequency in Hz of at least "
+                << formatNumber(kLowestWantedFrequency) << '\n';
             status = kExitRefused;
             continue;
         }

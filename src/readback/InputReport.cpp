@@ -1,4 +1,4 @@
-#include "device/InputReport.h"
+#include "readback/InputReport.h"
 
 #include <algorithm>
 
@@ -30,6 +30,14 @@ std::vector<std::uint8_t> encodeInputReport(const InputStatus& status, std::size
                                                       (status.noPllLock ? kNoPllLockBit : 0));
     report.resize(length);
     return report;
+}
+
+StatusRead readNewestStatus(HidDevice& device) {
+    const InputRead read = device.readNewestInputReport();
+    StatusRead result{read.status, std::nullopt};
+    if (read.status == InputReadStatus::Report)
+        result.status = parseInputReport(read.report);
+    return result;
 }
 
 }  // namespace tarnwell

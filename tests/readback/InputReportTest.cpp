@@ -1,4 +1,4 @@
-#include "device/InputReport.h"
+#include "readback/InputReport.h"
 
 #include <gtest/gtest.h>
 

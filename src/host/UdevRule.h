@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "device/UsbIdSettings.h"
 #include "device/UsbIds.h"
+#include "host/UsbIdSettings.h"
 
 namespace tarnwell {
 

@@ -1,4 +1,4 @@
-#include "device/UdevRule.h"
+#include "host/UdevRule.h"
 
 #include <algorithm>
 #include <sstream>

@@ -1,4 +1,4 @@
-#include "device/UsbIdSettings.h"
+#include "host/UsbIdSettings.h"
 
 #include <cstdlib>
 #include <sstream>
@@ -11,6 +11,9 @@ namespace tarnwell {
 namespace {
 
 constexpr std::string_view kBuildOrigin = "the build's default";
+// The file in each settings folder.
+constexpr const char* kSettingsFolder = "tarnwell";
+constexpr const char* kSettingsFile = "usb-ids.conf";
 // Some editors start a UTF-8 file with it.
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
@@ -121,15 +124,16 @@ std::vector<std::string> usbIdSettingsFiles(const SettingsPlatform& platform) {
     if (platform.windows) {
         for (const char* name : {"APPDATA", "PROGRAMDATA"})
             if (const auto folder = variable(name))
-                files.push_back(*folder + "\\tarnwell\\usb-ids.conf");
+                files.push_back(*folder + "\\" + kSettingsFolder + "\\" + kSettingsFile);
         return files;
     }
+    const std::string under = std::string("/") + kSettingsFolder + "/" + kSettingsFile;
     if (const auto home = variable("XDG_CONFIG_HOME"))
-        files.push_back(*home + "/tarnwell/usb-ids.conf");
+        files.push_back(*home + under);
     else if (const auto user = variable("HOME"))
-        files.push_back(*user + "/.config/tarnwell/usb-ids.conf");
+        files.push_back(*user + "/.config" + under);
     for (const std::string& folder : splitPaths(variable("XDG_CONFIG_DIRS").value_or("/etc/xdg")))
-        files.push_back(folder + "/tarnwell/usb-ids.conf");
+        files.push_back(folder + under);
     return files;
 }
 
