@@ -48,6 +48,12 @@ OptionBinding flag(bool CtlOptions::*target) {
     };
 }
 
+OptionBinding generalFlag(bool CtlOptions::*target) {
+    return [target](CLI::App& app, const std::string& names, CtlOptions& values, OptionRefusal&) {
+        app.add_flag(names, values.*target);
+    };
+}
+
 OptionBinding text(std::optional<std::string> CtlOptions::*target) {
     return checked<std::string>(
         target, [](const std::string&) -> std::optional<std::string> { return std::nullopt; },

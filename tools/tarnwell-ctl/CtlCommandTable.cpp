@@ -283,14 +283,14 @@ const std::vector<OptionSpec>& ctlGeneralOptions() {
         {"--json", "",
          "print one JSON object on standard output instead of text (see JSON below;\n"
          "errors too: {\"error\": TEXT, \"exit_status\": N})",
-         option::flag(&CtlOptions::json)},
+         option::generalFlag(&CtlOptions::json)},
         {"--usb-id", "VID:PID",
          "look for clocks with these USB ids (hex; repeatable) instead of those of\n"
          "the variable TARNWELL_USB_IDS, the settings files ~/.config/tarnwell/\n"
          "usb-ids.conf and /etc/xdg/tarnwell/usb-ids.conf, or the build's default",
          option::usbIds(&CtlOptions::usbIds)},
-        {"-h,--help", "", "show this text and exit", option::flag(&CtlOptions::help)},
-        {"--version", "", "show the version and exit", option::flag(&CtlOptions::version)},
+        {"-h,--help", "", "show this text and exit", option::generalFlag(&CtlOptions::help)},
+        {"--version", "", "show the version and exit", option::generalFlag(&CtlOptions::version)},
     };
     return options;
 }

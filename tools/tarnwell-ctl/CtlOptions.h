@@ -61,7 +61,9 @@ using OptionBinding =
 
 // The kinds of value, each checked as the option's own refusal says.
 namespace option {
+// A command's flag refuses a value ("--dry-run=false"); a general one takes it, as it always has.
 OptionBinding flag(bool CtlOptions::*target);
+OptionBinding generalFlag(bool CtlOptions::*target);
 OptionBinding text(std::optional<std::string> CtlOptions::*target);
 // A user or group name (the POSIX portable set): it is placed into a file as it is.
 OptionBinding portableName(std::optional<std::string> CtlOptions::*target);
