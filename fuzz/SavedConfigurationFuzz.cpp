@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "CtlText.h"
+#include "ClockStrings.h"
 #include "FuzzCheck.h"
 #include "FuzzInput.h"
 #include "FuzzTargets.h"

@@ -399,6 +399,30 @@ TEST_F(TarnwellCtl, BadArgumentsExitTwoAndSendNothing) {
     EXPECT_EQ(reportsReceived(), 0u);
 }
 
+// A value of the wrong form points to --help; one of the right form that the command cannot take
+// says all there is. Either way the refusal names the option and quotes the value.
+TEST_F(TarnwellCtl, OptionRefusalsNameTheOptionAndQuoteTheValue) {
+    const std::string help = "; see tarnwell-ctl --help";
+    const std::vector<std::pair<std::vector<std::string_view>, std::string>> rows = {
+        {{"status", "--timeout", "x"}, "--timeout needs seconds, not \"x\"" + help},
+        {{"set", "1e7", "--wait-lock", "soon"}, "--wait-lock needs seconds, not \"soon\"" + help},
+        {{"udev-rule", "--group", "-g"},
+         "--group needs a name of letters, digits, '.', '_' and "
+         "'-' (not starting with '-'), not \"-g\"" +
+             help},
+        {{"set", "1e7", "--out2", "0"}, "--out2 needs a frequency in Hz, not \"0\""},
+        {{"set", "1e7", "--phase", "half"}, "--phase needs degrees, not \"half\""},
+        {{"program", "4687500", "5", "11", "512", "11", "48", "48", "--bw", "2.5"},
+         "--bw needs a whole number from 0 to 255, not \"2.5\""},
+        {{"outputs", "--out2", "no"}, "--out2 needs on or off, not \"no\""},
+    };
+    for (const auto& [line, message] : rows) {
+        const Outcome outcome = run(line);
+        EXPECT_EQ(outcome.status, kExitUsage) << message;
+        EXPECT_EQ(outcome.err, "tarnwell-ctl: " + message + "\n");
+    }
+}
+
 // The numbers themselves are the contract with scripts, so they are spelled out here.
 TEST_F(TarnwellCtl, EachFailureHasItsOwnExitStatus) {
     EXPECT_EQ(run({"show"}).status, 3);
@@ -490,7 +514,7 @@ TEST_F(TarnwellCtl, HelpNamesEveryCommandExitStatusAndJsonField) {
     for (const char* command : {"list", "show", "status", "set HZ", "program GPS", "outputs",
                                 "identify", "drive", "sleep", "write-register"})
         EXPECT_THAT(help.out, HasSubstr(std::string("\n  ") + command)) << command;
-    for (int status : {2, 3, 4, 5, 6, 7, 8})
+    for (int status : {1, 2, 3, 4, 5, 6, 7, 8, 9})
         EXPECT_THAT(help.out, HasSubstr("\n  " + std::to_string(status) + "   ")) << status;
     for (const auto& line : std::vector<std::vector<std::string_view>>{
              {"show", "--json"},

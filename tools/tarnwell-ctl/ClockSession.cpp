@@ -6,7 +6,10 @@
 #include <thread>
 #include <vector>
 
-#include "CtlText.h"
+#include "ArgumentNumbers.h"
+#include "ClockStrings.h"
+#include "OpenFailureText.h"
+#include "TerminalText.h"
 #include "readback/IdentityText.h"
 
 namespace tarnwell::ctl {

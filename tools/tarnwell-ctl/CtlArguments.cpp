@@ -1,9 +1,10 @@
 #include "CtlArguments.h"
 
 #include <CLI/CLI.hpp>
-#include <algorithm>
+#include <cmath>
 
-#include "CtlText.h"
+#include "ArgumentNumbers.h"
+#include "TerminalText.h"
 #include "host/UsbIdOption.h"
 #include "hostio/SafeText.h"
 
@@ -11,74 +12,147 @@ namespace tarnwell::ctl {
 
 namespace {
 
-// Registers an option of the table with the parser; its value lands in `parsed` as text.
-void addOption(CLI::App& app, const OptionSpec& option, CtlArguments& parsed) {
-    if (option.value == OptionValue::None) {
-        app.add_flag_callback(option.names,
-                              [&parsed, name = option.names] { parsed.flags.push_back(name); })
-            ->disable_flag_override();
-        return;
-    }
-    app.add_option_function<std::string>(
-        option.names,
-        [&parsed, name = option.names](const std::string& text) { parsed.values[name] = text; });
+// Reads an option's text into its value; `refuse` says why a text is not taken, nothing when it is.
+template <typename Value>
+OptionBinding checked(std::optional<Value> CtlOptions::*target,
+                      std::function<std::optional<std::string>(const std::string&)> refuse,
+                      std::function<Value(const std::string&)> read, bool pointsToHelp) {
+    return [=](CLI::App& app, const std::string& names, CtlOptions& values,
+               OptionRefusal& refusal) {
+        const auto check = [=, &refusal](std::string& given) {
+            const std::optional<std::string> why = refuse(given);
+            if (!why)
+                return std::string();
+            if (refusal.message.empty())
+                refusal = {names + " " + *why, pointsToHelp};
+            return *why;
+        };
+        app.add_option_function<std::string>(
+               names,
+               [&values, target, read](const std::string& given) { values.*target = read(given); })
+            ->check(CLI::Validator(check, ""));
+    };
 }
 
-// The table's options that take seconds, read once for every command that has them, and its
-// names checked.
-std::string readDurations(CtlArguments& parsed) {
-    std::vector<OptionSpec> options = parsed.command->options;
-    options.insert(options.end(), ctlGeneralOptions().begin(), ctlGeneralOptions().end());
-    for (const OptionSpec& option : options) {
-        const auto text = parsed.value(option.names);
-        if (option.value == OptionValue::Name && text && !isPortableName(*text)) {
-            return option.names + " needs a name of letters, digits, '.', '_' and '-' (not " +
-                   "starting with '-'), not " + ctl::quoted(*text);
-        }
-        if (option.value != OptionValue::Seconds || !text)
-            continue;
-        const std::optional<std::chrono::milliseconds> limit = seconds(*text);
-        if (!limit)
-            return option.names + " needs seconds, not " + ctl::quoted(*text);
-        parsed.durations[option.names] = *limit;
-    }
-    return {};
+std::optional<std::string> unless(bool taken, std::string why) {
+    return taken ? std::nullopt : std::optional(std::move(why));
 }
 
 }  // namespace
 
-bool CtlArguments::has(std::string_view flag) const {
-    return std::find(flags.begin(), flags.end(), flag) != flags.end();
+namespace option {
+
+OptionBinding flag(bool CtlOptions::*target) {
+    return [target](CLI::App& app, const std::string& names, CtlOptions& values, OptionRefusal&) {
+        app.add_flag_callback(names, [&values, target] { values.*target = true; })
+            ->disable_flag_override();
+    };
 }
 
-std::optional<std::string_view> CtlArguments::value(std::string_view option) const {
-    const auto found = values.find(option);
-    if (found == values.end())
-        return std::nullopt;
-    return found->second;
+OptionBinding generalFlag(bool CtlOptions::*target) {
+    return [target](CLI::App& app, const std::string& names, CtlOptions& values, OptionRefusal&) {
+        app.add_flag(names, values.*target);
+    };
 }
 
-std::optional<std::chrono::milliseconds> CtlArguments::duration(std::string_view option) const {
-    const auto found = durations.find(option);
-    if (found == durations.end())
-        return std::nullopt;
-    return found->second;
+OptionBinding text(std::optional<std::string> CtlOptions::*target) {
+    return checked<std::string>(
+        target, [](const std::string&) -> std::optional<std::string> { return std::nullopt; },
+        [](const std::string& given) { return given; }, true);
 }
+
+OptionBinding portableName(std::optional<std::string> CtlOptions::*target) {
+    return checked<std::string>(
+        target,
+        [](const std::string& given) {
+            return unless(isPortableName(given),
+                          "needs a name of letters, digits, '.', '_' and '-' (not starting with "
+                          "'-'), not " +
+                              ctl::quoted(given));
+        },
+        [](const std::string& given) { return given; }, true);
+}
+
+OptionBinding seconds(std::optional<std::chrono::milliseconds> CtlOptions::*target) {
+    return checked<std::chrono::milliseconds>(
+        target,
+        [](const std::string& given) {
+            return unless(ctl::seconds(given).has_value(),
+                          "needs seconds, not " + ctl::quoted(given));
+        },
+        [](const std::string& given) { return *ctl::seconds(given); }, true);
+}
+
+OptionBinding frequency(std::optional<GivenNumber> CtlOptions::*target) {
+    return checked<GivenNumber>(
+        target,
+        [](const std::string& given) {
+            const std::optional<double> hz = number(given);
+            return unless(hz && *hz > 0, "needs a frequency in Hz, not " + ctl::quoted(given));
+        },
+        [](const std::string& given) {
+            return GivenNumber{*number(given), given};
+        },
+        false);
+}
+
+OptionBinding degrees(std::optional<GivenNumber> CtlOptions::*target) {
+    return checked<GivenNumber>(
+        target,
+        [](const std::string& given) {
+            return unless(number(given).has_value(), "needs degrees, not " + ctl::quoted(given));
+        },
+        [](const std::string& given) {
+            return GivenNumber{*number(given), given};
+        },
+        false);
+}
+
+OptionBinding byteCode(std::optional<int> CtlOptions::*target) {
+    return checked<int>(
+        target,
+        [](const std::string& given) {
+            const std::optional<double> code = number(given);
+            return unless(code && *code == std::floor(*code) && *code >= 0 && *code <= 255,
+                          "needs a whole number from 0 to 255, not \"" + given + "\"");
+        },
+        [](const std::string& given) { return static_cast<int>(*number(given)); }, false);
+}
+
+OptionBinding onOff(std::optional<bool> CtlOptions::*target) {
+    return checked<bool>(
+        target,
+        [](const std::string& given) {
+            return unless(given == "on" || given == "off",
+                          "needs on or off, not \"" + given + "\"");
+        },
+        [](const std::string& given) { return given == "on"; }, false);
+}
+
+OptionBinding usbIds(UsbIdList CtlOptions::*target) {
+    return [target](CLI::App& app, const std::string& names, CtlOptions& parsed,
+                    OptionRefusal& refusal) {
+        app.add_option_function<std::vector<std::string>>(
+               names,
+               [&parsed, &refusal, target](const std::vector<std::string>& texts) {
+                   UsbIdOptionValues values = readUsbIdOption(texts);
+                   std::ranges::move(values.ids, std::back_inserter(parsed.*target));
+                   if (refusal.message.empty())
+                       refusal.message = std::move(values.complaint);
+               })
+            ->allow_extra_args(false);
+    };
+}
+
+}  // namespace option
 
 CtlArguments parseCtlArguments(std::span<const std::string_view> args) {
     CtlArguments parsed;
     CLI::App app("", "tarnwell-ctl");
     app.set_help_flag();  // the help text is made from the command table
     app.require_subcommand(0, 1);
-    app.add_flag("-h,--help", parsed.help);
-    app.add_flag("--version", parsed.version);
-    app.add_flag("--json", parsed.json);
-    app.add_option_function<std::string>("-s,--serial",
-                                         [&parsed](const std::string& s) { parsed.serial = s; });
-    std::vector<std::string> usbIdTexts;
-    app.add_option("--usb-id", usbIdTexts)->allow_extra_args(false);
-    app.add_option_function<std::string>(
-        "--timeout", [&parsed](const std::string& s) { parsed.values["--timeout"] = s; });
+    for (const OptionSpec& option : ctlGeneralOptions())
+        option.bind(app, option.names, parsed.options, parsed.complaint);
     for (const CommandSpec& command : ctlCommands()) {
         CLI::App* sub = app.add_subcommand(command.name);
         sub->set_help_flag();
@@ -86,7 +160,7 @@ CtlArguments parseCtlArguments(std::span<const std::string_view> args) {
         sub->fallthrough();
         sub->add_option("arguments", parsed.positional);
         for (const OptionSpec& option : command.options)
-            addOption(*sub, option, parsed);
+            option.bind(*sub, option.names, parsed.options, parsed.complaint);
         sub->callback([&parsed, &command] { parsed.command = &command; });
     }
 
@@ -94,32 +168,28 @@ CtlArguments parseCtlArguments(std::span<const std::string_view> args) {
     std::vector<std::string> words(args.rbegin(), args.rend());
     try {
         app.parse(words);
+    } catch (const CLI::ValidationError& error) {
+        if (parsed.complaint.message.empty())
+            parsed.complaint = {error.what(), true};
+        return parsed;
     } catch (const CLI::ParseError& error) {
-        parsed.complaint = error.what();
+        parsed.complaint = {error.what(), true};
         return parsed;
     }
-    if (parsed.help || parsed.version)
+    if (parsed.options.help || parsed.options.version || !parsed.complaint.message.empty())
         return parsed;
-    const UsbIdOptionValues usbIds = readUsbIdOption(usbIdTexts);
-    parsed.usbIds = usbIds.ids;
-    if (!usbIds.complaint.empty()) {
-        parsed.complaint = usbIds.complaint;
-        return parsed;
-    }
     if (!parsed.command) {
-        parsed.complaint = "no command given";
+        parsed.complaint.message = "no command given";
         return parsed;
     }
     const CommandSpec& command = *parsed.command;
     const std::string usage = "usage: tarnwell-ctl " + command.usage();
     const std::size_t count = command.argumentCount();
     if (parsed.positional.size() != count) {
-        parsed.complaint = command.name + " takes " + std::to_string(count) +
-                           (count == 1 ? " argument; " : " arguments; ") + usage;
-    } else if (parsed.serial && !command.takesSerial) {
-        parsed.complaint = command.name + " takes no -s; " + usage;
-    } else {
-        parsed.complaint = readDurations(parsed);
+        parsed.complaint.message = command.name + " takes " + std::to_string(count) +
+                                   (count == 1 ? " argument; " : " arguments; ") + usage;
+    } else if (parsed.options.serial && !command.takesSerial) {
+        parsed.complaint.message = command.name + " takes no -s; " + usage;
     }
     return parsed;
 }

@@ -1,36 +1,22 @@
 #pragma once
 
-#include <chrono>
-#include <map>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "CtlCommandTable.h"
-#include "device/UsbIds.h"
+#include "CtlOptions.h"
 
 namespace tarnwell::ctl {
 
-// The command line split up and checked against the command table: the command, its arguments
-// as text, its options' values (durations already read) and flags.
+// The command line read against the command table: the command, its arguments as text and the
+// options' values.
 struct CtlArguments {
-    bool help = false;
-    bool version = false;
-    bool json = false;
     const CommandSpec* command = nullptr;
     std::vector<std::string> positional;
-    std::optional<std::string> serial;
-    UsbIdList usbIds;                                        // --usb-id, in the order given
-    std::map<std::string, std::string, std::less<>> values;  // option -> value, e.g. "--out2"
-    std::map<std::string, std::chrono::milliseconds, std::less<>> durations;  // "--wait-lock"
-    std::vector<std::string> flags;                                           // "--dry-run"
-    std::string complaint;  // empty when the line is usable
-
-    bool has(std::string_view flag) const;
-    std::optional<std::string_view> value(std::string_view option) const;
-    std::optional<std::chrono::milliseconds> duration(std::string_view option) const;
+    CtlOptions options;
+    OptionRefusal complaint;  // no message when the line is usable
 };
 
 CtlArguments parseCtlArguments(std::span<const std::string_view> args);

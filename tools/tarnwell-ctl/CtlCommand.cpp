@@ -2,8 +2,9 @@
 
 #include <thread>
 
-#include "CtlRun.h"
-#include "CtlText.h"
+#include "CommandContext.h"
+#include "CtlArguments.h"
+#include "TerminalText.h"
 #include "host/UsbIdSettings.h"
 
 #ifndef TARNWELL_VERSION
@@ -11,14 +12,6 @@
 #endif
 
 namespace tarnwell::ctl {
-
-int reportFailure(std::ostream& out, std::ostream& err, bool json, int status,
-                  const std::string& message, std::string_view hint) {
-    err << "tarnwell-ctl: " << message << hint << '\n';
-    if (json)
-        out << jsonText(Json{{"error", message}, {"exit_status", status}}) << std::endl;
-    return status;
-}
 
 CtlTime CtlTime::real(std::function<bool()> interrupted) {
     // A pause ends early on an interrupt, so that a watch ends at once.
@@ -40,26 +33,34 @@ CtlTime CtlTime::real(std::function<bool()> interrupted) {
 int runCtl(std::span<const std::string_view> args, HidBackend& backend, const CtlTime& time,
            std::ostream& out, std::ostream& err) {
     const CtlArguments parsed = parseCtlArguments(args);
-    if (parsed.help) {
+    const CtlOptions& options = parsed.options;
+    ResultWriter writer(out, err, options.json);
+    if (options.help) {
         out << ctlHelpText();
         return kExitDone;
     }
-    if (parsed.version) {
+    if (options.version) {
         out << "tarnwell-ctl " TARNWELL_VERSION "\n";
         return kExitDone;
     }
-    if (!parsed.complaint.empty()) {
-        return reportFailure(out, err, parsed.json, kExitUsage, terminalText(parsed.complaint),
-                             "; see tarnwell-ctl --help");
+    if (const OptionRefusal& complaint = parsed.complaint; !complaint.message.empty()) {
+        if (!complaint.pointsToHelp)
+            return writer.fail(kExitUsage, complaint.message);
+        return writer.fail(kExitUsage, terminalText(complaint.message),
+                           "; see tarnwell-ctl --help");
     }
-    const UsbIdsInForce ids = resolveUsbIds(parsed.usbIds, thisPlatform());
+    const UsbIdsInForce ids = resolveUsbIds(options.usbIds, thisPlatform());
     // A rule for the build's ids would be installed for the wrong clocks.
     if (!ids.complaints.empty() && parsed.command == findCtlCommand("udev-rule"))
-        return reportFailure(out, err, parsed.json, kExitUsage,
-                             joined(ids.complaints, "; ") + "; no rule written");
+        return writer.fail(kExitUsage, joined(ids.complaints, "; ") + "; no rule written");
     for (const std::string& complaint : ids.complaints)
         err << "tarnwell-ctl: " << complaint << fallbackNote() << '\n';
-    return Run(parsed, ids.ids, backend, time, out, err).execute();
+    CommandDeadline deadline(time);
+    deadline.startFrom(options.timeout);
+    ClockSession session(backend, ids.ids, time, deadline);
+    CommandContext context{parsed.positional, options, ids.ids, backend, time,
+                           deadline,          session, writer};
+    return parsed.command->execute(context);
 }
 
 }  // namespace tarnwell::ctl

@@ -6,22 +6,10 @@
 #include <span>
 #include <string_view>
 
+#include "ExitStatus.h"
 #include "device/HidBackend.h"
 
 namespace tarnwell::ctl {
-
-// Exit statuses a script may rely on; --help and the README list them.
-enum ExitStatus : int {
-    kExitDone = 0,
-    kExitUsage = 2,            // bad argument or option: nothing was sent
-    kExitNoSuchClock = 3,      // no clock, or none with that serial
-    kExitCannotOpen = 4,       // the clock is there but cannot be opened
-    kExitNoExactSetting = 5,   // the search found no exact setting
-    kExitDeviceError = 6,      // a send or a read failed
-    kExitReadbackDiffers = 7,  // the clock reads back other values than were sent
-    kExitNoLock = 8,           // no PLL lock and GPS signal within --wait-lock
-    kExitDiffers = 9,          // diff: the clock's configuration differs from the file
-};
 
 // How long a command may go on after SIGINT or SIGTERM before it is ended (--watch ends at once).
 inline constexpr std::chrono::milliseconds kInterruptGrace{500};

@@ -2,8 +2,12 @@
 
 #include <algorithm>
 
-#include "CtlRun.h"
-#include "CtlText.h"
+#include "ArgumentNumbers.h"
+#include "ClockSession.h"
+#include "ClockStrings.h"
+#include "Commands.h"
+#include "PrometheusMetrics.h"
+#include "TerminalText.h"
 #include "host/UsbIdOption.h"
 #include "host/UsbIdSettings.h"
 #include "planning/ClockLimits.h"
@@ -16,7 +20,7 @@ namespace {
 
 const OptionSpec kWaitLock{"--wait-lock", "S",
                            "after programming, wait up to S seconds for PLL lock and a GPS signal",
-                           OptionValue::Seconds};
+                           option::seconds(&CtlOptions::waitLock)};
 
 std::string range(std::int64_t lowest, std::int64_t highest) {
     return std::to_string(lowest) + ".." + std::to_string(highest);
@@ -51,7 +55,7 @@ std::vector<CommandSpec> makeCommands() {
          R"({"clocks": [{"serial", "manufacturer", "product", "firmware", "path",
 "can_open", "open_failure", "fix"}]}; a string that cannot be read is null)",
          false,
-         &Run::list},
+         &listCommand},
         {"show",
          "",
          "the clock's configuration as the window shows it: output enables, drive\n"
@@ -63,14 +67,14 @@ std::vector<CommandSpec> makeCommands() {
 "NC1_LS", "NC2_LS", "phase_degrees", "phase_index", "BW", "out1_hz", "f3_hz",
 "fosc_hz", "out2_hz"})",
          true,
-         &Run::show},
+         &showCommand},
         {"status",
          "",
          "GPS signal, PLL lock and signal-loss count from the next status report",
          {{"--watch", "",
            "print a line with a UTC timestamp for every change of the status until\n"
            "interrupted (Ctrl-C); with --json, one JSON object per line (JSON Lines)",
-           OptionValue::None},
+           option::flag(&CtlOptions::watch)},
           {"--prometheus", "",
            "every attached clock (or the one of -s) in Prometheus' text format:\n"
            "tarnwell_clock_up, tarnwell_gps_signal, tarnwell_pll_locked,\n"
@@ -81,7 +85,7 @@ std::vector<CommandSpec> makeCommands() {
            "even then, as exporters do: the failure is in the metrics, so a scrape or a\n"
            "timer tells a failed clock from a failed program. --timeout bounds the whole\n"
            "look",
-           OptionValue::None},
+           option::flag(&CtlOptions::prometheus)},
           {"--textfile", "PATH",
            "write the --prometheus text into PATH for node_exporter's textfile\n"
            "collector, replacing it whole (a temporary file renamed), with\n"
@@ -93,13 +97,14 @@ std::vector<CommandSpec> makeCommands() {
                secondsText(kMetricsPoll) +
                " (--timeout bounding each look), so that\n"
                "a clock that stops answering shows as failed within about " +
-               secondsText(kClockAnswerTimeout + kMetricsPoll)}},
+               secondsText(kClockAnswerTimeout + kMetricsPoll),
+           option::text(&CtlOptions::textfile)}},
          R"({"serial", "signal_losses", "gps_signal" (true: the clock has a GPS
 signal), "pll_locked" (true: the PLL is locked)}; --watch --json: one object
 per line and change, {"time", "serial", "signal_losses", "gps_signal",
 "pll_locked"}, each line written out as the change happens)",
          true,
-         &Run::status},
+         &statusCommand},
         {"set",
          "HZ",
          "find the setting for output 1 = HZ (as Find does), program it (command 4,\n"
@@ -109,29 +114,32 @@ per line and change, {"time", "serial", "signal_losses", "gps_signal",
            "window offers for output 1 (output 1 x NC1_LS / NC2_LS for every even\n"
            "NC2_LS up to NC1_LS) is used as the window would; any other runs the search\n"
            "for both outputs at once (tarnwell-plan HZ --out2 HZ2), and when no setting\n"
-           "makes both exactly, says so with the nearest output-2 frequencies (exit 5)"},
+           "makes both exactly, says so with the nearest output-2 frequencies (exit 5)",
+           option::frequency(&CtlOptions::out2Hz)},
           {"--phase", "DEG",
            "phase shift of output 2 in degrees, one of the window's phase choices\n"
-           "(steps of 360 / NC1_LS); only when output 2 equals output 1. Default 0"},
+           "(steps of 360 / NC1_LS); only when output 2 equals output 1. Default 0",
+           option::degrees(&CtlOptions::phaseDegrees)},
           {"--nearest", "",
            "when HZ has no exact setting, program the nearest whole frequency\n"
            "(within " +
                nearestReach +
                " of HZ) that has one instead; the nearer side, the lower\n"
                "on a tie",
-           OptionValue::None},
+           option::flag(&CtlOptions::nearest)},
           {"--closest", "",
            "when HZ has no exact setting, program the setting whose output 1 comes\n"
            "closest to HZ instead (its frequency is then not HZ exactly)",
-           OptionValue::None},
-          {"--dry-run", "", "print the setting and send nothing", OptionValue::None},
+           option::flag(&CtlOptions::closest)},
+          {"--dry-run", "", "print the setting and send nothing",
+           option::flag(&CtlOptions::dryRun)},
           kWaitLock},
          R"({"serial", "dry_run", "exact" (false: out1_hz is not HZ), "GPS", "N31",
 "N2_HS", "N2_LS", "N1_HS", "NC1_LS", "NC2_LS", "phase_degrees", "phase_index",
 "BW", "out1_hz", "out2_hz", "f3_hz", "fosc_hz", "read_back", "signal_losses",
 "gps_signal", "pll_locked" (the last three with --wait-lock)})",
          true,
-         &Run::set},
+         &setCommand},
         {"program",
          "GPS N31 N2_HS N2_LS N1_HS NC1_LS NC2_LS",
          "program exactly these values, then read them back; a value outside its\n"
@@ -142,48 +150,52 @@ per line and change, {"time", "serial", "signal_losses", "gps_signal",
              ", NC1_LS and NC2_LS even, " + range(kLowSpeedDividerMin, kNcMax),
          {{"--phase", "INDEX",
            "phase step index, 0 up to min(NC1_LS, " + std::to_string(kMaxPhaseEntries) +
-               ") - 1; default 0"},
+               ") - 1; default 0",
+           option::text(&CtlOptions::phaseStep)},
           {"--bw", "N",
            "BW code 0..255; default: the window's rule for the serial (6 when its\n"
-           "second character is 1, 3 or 5, otherwise 15)"},
+           "second character is 1, 3 or 5, otherwise 15)",
+           option::byteCode(&CtlOptions::bw)},
           {"--clamp", "",
            "pull out-of-range values into range with the window's clamp rule and\n"
            "print every value changed, instead of refusing them",
-           OptionValue::None},
-          {kWaitLock.names, kWaitLock.valueName, "as for set", OptionValue::Seconds}},
+           option::flag(&CtlOptions::clamp)},
+          {kWaitLock.names, kWaitLock.valueName, "as for set", kWaitLock.bind}},
          R"(as set, without "dry_run" and "exact", with "clamped": [{"register",
 "from", "to"}])",
          true,
-         &Run::program},
+         &programCommand},
         {"outputs",
          "",
          "enable or disable the outputs (--out1, --out2), then read them back",
-         {{"--out1", "on|off", "output 1 enabled or not; default: as the clock has it now"},
-          {"--out2", "on|off", "output 2 enabled or not; default: as the clock has it now"}},
+         {{"--out1", "on|off", "output 1 enabled or not; default: as the clock has it now",
+           option::onOff(&CtlOptions::out1Enabled)},
+          {"--out2", "on|off", "output 2 enabled or not; default: as the clock has it now",
+           option::onOff(&CtlOptions::out2Enabled)}},
          R"({"serial", "out1_enabled", "out2_enabled"})",
          true,
-         &Run::outputs},
+         &outputsCommand},
         {"identify",
          "1|2|off",
          "make the clock identify output 1 or 2, or stop identifying",
          {},
          R"({"serial", "identify": "output 1" | "output 2" | "off"})",
          true,
-         &Run::identify},
+         &identifyCommand},
         {"drive",
          driveChoices(false),
          "set the output drive strength (" + driveChoices(true) + "), then read it back",
          {},
          R"({"serial", "drive_strength"})",
          true,
-         &Run::drive},
+         &driveCommand},
         {"sleep",
          "",
          "send the clock's sleep command",
          {},
          R"({"serial", "sleep": true})",
          true,
-         &Run::sleep},
+         &sleepCommand},
         {"write-register",
          "REG VALUE",
          "write VALUE into the clock's register REG, both numbers from 0 to 255\n"
@@ -192,7 +204,7 @@ per line and change, {"time", "serial", "signal_losses", "gps_signal",
          {},
          R"({"serial", "register", "value"})",
          true,
-         &Run::writeRegister},
+         &writeRegisterCommand},
         {"apply",
          "FILE",
          "program a configuration saved by show --json (the PLL setting with phase\n"
@@ -201,23 +213,24 @@ per line and change, {"time", "serial", "signal_losses", "gps_signal",
          "document, a field out of range or unknown to this version, or a file\n"
          "saved from another clock is refused naming the field (exit 2), and\n"
          "nothing is sent",
-         {{"--dry-run", "", "print what would be sent and send nothing", OptionValue::None},
+         {{"--dry-run", "", "print what would be sent and send nothing",
+           option::flag(&CtlOptions::dryRun)},
           {"--any-serial", "", "accept a file saved from a clock with another serial",
-           OptionValue::None},
-          {kWaitLock.names, kWaitLock.valueName, "as for set", OptionValue::Seconds}},
+           option::flag(&CtlOptions::anySerial)},
+          {kWaitLock.names, kWaitLock.valueName, "as for set", kWaitLock.bind}},
          R"(as set, without "exact", with "out1_enabled", "out2_enabled" and
 "drive_strength")",
          true,
-         &Run::apply},
+         &applyCommand},
         {"diff",
          "FILE",
          "compare the clock with a configuration saved by show --json, field by\n"
          "field: exit 0 when they are equal, 9 when not (the fields are listed)",
          {{"--any-serial", "", "compare with a file saved from a clock with another serial",
-           OptionValue::None}},
+           option::flag(&CtlOptions::anySerial)}},
          R"({"serial", "file", "equal", "differences": ["FIELD: file A, clock B"]})",
          true,
-         &Run::diff},
+         &diffCommand},
         {"udev-rule",
          "",
          "print the udev rule for the USB ids in force (see --usb-id), to be\n"
@@ -228,10 +241,10 @@ per line and change, {"time", "serial", "signal_losses", "gps_signal",
            "besides the user at the seat; letters, digits, '.', '_' and '-'; the\n"
            "package's rule gives them to the services' group tarnwell, which a rule\n"
            "in /etc of the same name replaces",
-           OptionValue::Name}},
+           option::portableName(&CtlOptions::group)}},
          R"({"usb_ids", "rule"})",
          false,
-         &Run::udevRule},
+         &udevRuleCommand},
     };
 }
 
@@ -261,13 +274,6 @@ std::string CommandSpec::usage() const {
     return text;
 }
 
-const OptionSpec* CommandSpec::option(std::string_view optionName) const {
-    const auto found =
-        std::find_if(options.begin(), options.end(),
-                     [optionName](const OptionSpec& o) { return o.names == optionName; });
-    return found == options.end() ? nullptr : &*found;
-}
-
 const std::vector<CommandSpec>& ctlCommands() {
     static const std::vector<CommandSpec> commands = makeCommands();
     return commands;
@@ -278,7 +284,8 @@ const std::vector<OptionSpec>& ctlGeneralOptions() {
         {"-s,--serial", "SERIAL",
          "the clock to use; may be left out when exactly one clock is attached.\n"
          "Of several clocks with one serial number the first listed is used, as in\n"
-         "the window, and a note says so"},
+         "the window, and a note says so",
+         option::text(&CtlOptions::serial)},
         {"--timeout", "S",
          "give up after S seconds in all, with exit status 6. Without it each request\n"
          "to the clock may take " +
@@ -286,18 +293,19 @@ const std::vector<OptionSpec>& ctlGeneralOptions() {
              secondsText(kDefaultStatusTimeout) +
              " for a report; whatever the\n"
              "command, the metrics included, no request waits longer",
-         OptionValue::Seconds},
+         option::seconds(&CtlOptions::timeout)},
         {"--json", "",
          "print one JSON object on standard output instead of text (see JSON below;\n"
          "errors too: {\"error\": TEXT, \"exit_status\": N})",
-         OptionValue::None},
+         option::generalFlag(&CtlOptions::json)},
         {"--usb-id", "VID:PID",
          "look for clocks with these USB ids (hex; repeatable) instead of those of\n"
          "the variable " +
              std::string(kUsbIdsVariable) + ", the settings files\n" +
-             joined(usbIdSettingsFilesShown(), " and ") + ",\nor the build's default"},
-        {"-h,--help", "", "show this text and exit", OptionValue::None},
-        {"--version", "", "show the version and exit", OptionValue::None},
+             joined(usbIdSettingsFilesShown(), " and ") + ",\nor the build's default",
+         option::usbIds(&CtlOptions::usbIds)},
+        {"-h,--help", "", "show this text and exit", option::generalFlag(&CtlOptions::help)},
+        {"--version", "", "show the version and exit", option::generalFlag(&CtlOptions::version)},
     };
     return options;
 }

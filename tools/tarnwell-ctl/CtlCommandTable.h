@@ -8,19 +8,17 @@
 #include <string_view>
 #include <vector>
 
+#include "CtlOptions.h"
+
 namespace tarnwell::ctl {
 
-class Run;
-
-// How an option's value is read; every value is checked once, when the line is parsed.
-// Name: a user or group name (the POSIX portable set), as it is placed into a file as it is.
-enum class OptionValue { None, Text, Seconds, Name };
+struct CommandContext;
 
 struct OptionSpec {
     std::string names;      // as the parser takes them: "--out2", or "-s,--serial"
     std::string valueName;  // "HZ"; empty for a flag
     std::string help;       // lines wrapped for the help text, "\n" between them
-    OptionValue value = OptionValue::Text;
+    OptionBinding bind;
 };
 
 struct CommandSpec {
@@ -30,12 +28,11 @@ struct CommandSpec {
     std::vector<OptionSpec> options;
     std::string jsonFields;
     bool takesSerial = true;
-    int (Run::*execute)() = nullptr;
+    int (*execute)(CommandContext&) = nullptr;
 
     std::size_t argumentCount() const;
     // "set HZ [--out2 HZ] [--dry-run] ..."
     std::string usage() const;
-    const OptionSpec* option(std::string_view name) const;
 };
 
 const std::vector<CommandSpec>& ctlCommands();

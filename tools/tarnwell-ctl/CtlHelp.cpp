@@ -1,9 +1,11 @@
 // The --help text: the fixed paragraphs here, everything about the commands from their table.
 
+#include <algorithm>
 #include <string>
 
 #include "CtlCommand.h"
 #include "CtlCommandTable.h"
+#include "ExitStatus.h"
 #include "SavedConfiguration.h"
 #include "host/UsbIdSettings.h"
 
@@ -21,28 +23,9 @@ before anything is sent; a setting is read back after it is programmed. Numbers 
 decimals whatever the locale, on the command line and in the output.
 )";
 
-constexpr std::string_view kExitStatus = R"(
-Exit status:
-  0   done
-  1   standard output or standard error could not be written (a full disk, say)
-  2   usage error: bad argument, unknown option, value out of range or not among the choices,
-      several clocks attached and no -s; nothing was sent
-  3   no such clock: none attached, none with that serial, or unplugged before it was opened
-  4   the clock cannot be opened (permission denied, busy, ...)
-  5   no exact setting for the frequency asked
-  6   device error: a send or a read failed, the clock did not answer in time, or no status
-      report came in time; the message names the step
-  7   the configuration read back differs from what was sent (the fields are listed)
-  8   no PLL lock and GPS signal within --wait-lock
-  9   diff: the clock's configuration differs from the file
-  130, 143  ended by Ctrl-C (SIGINT) or SIGTERM: --watch ends at once with 0, any other command
-      that has not ended )";
-
 // The limits as the code has them.
 std::string filesText() {
-    return std::to_string(kInterruptGrace.count()) +
-           R"( ms later with 128 + the signal's number
-
+    return R"(
 Files: apply and diff read a regular file of at most )" +
            sizeText(kSavedConfigurationLimit) + ", JSON nested at most " +
            std::to_string(kSavedConfigurationDepth) + " levels\ndeep, with at most " +
@@ -85,6 +68,18 @@ Examples:
 Report bugs to the Tarnwell maintainers.
 )";
 
+constexpr std::size_t kExitColumn = 6;
+
+// The text and a line end, its further lines starting at `column`.
+void appendLines(std::string& out, std::string_view text, std::size_t column) {
+    for (const char c : text) {
+        out += c;
+        if (c == '\n')
+            out.append(column, ' ');
+    }
+    out += '\n';
+}
+
 // "  label  text", the text's lines starting at `column`; a label too long for that gets a line
 // of its own.
 void item(std::string& out, const std::string& label, std::string_view text, std::size_t column,
@@ -99,12 +94,16 @@ void item(std::string& out, const std::string& label, std::string_view text, std
         line.resize(column, ' ');
     }
     out += line;
-    for (const char c : text) {
-        out += c;
-        if (c == '\n')
-            out.append(column, ' ');
-    }
-    out += '\n';
+    appendLines(out, text, column);
+}
+
+// "  2   usage error ...", a status too wide for the column followed by two blanks.
+void exitStatusItem(std::string& out, const ExitStatusMeaning& status) {
+    std::string line = "  ";
+    line += status.statuses;
+    line.resize(std::max(line.size() + 2, kExitColumn), ' ');
+    out += line;
+    appendLines(out, status.meaning, kExitColumn);
 }
 
 std::string optionLabel(const OptionSpec& option) {
@@ -147,7 +146,9 @@ std::string helpText() {
         for (const OptionSpec& option : command.options)
             item(out, optionLabel(option), option.help, kTextColumn, 2);
     }
-    out += kExitStatus;
+    out += "\nExit status:\n";
+    for (const ExitStatusMeaning& status : exitStatusMeanings())
+        exitStatusItem(out, status);
     out += filesText();
     out += kJson;
     for (const CommandSpec& command : ctlCommands())

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <functional>
 
-#include "CtlText.h"
+#include "ArgumentNumbers.h"
 #include "common/NumberText.h"
 #include "hostio/SafeText.h"
 

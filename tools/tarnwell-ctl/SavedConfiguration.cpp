@@ -6,7 +6,9 @@
 #include <functional>
 #include <unordered_set>
 
-#include "CtlText.h"
+#include "ArgumentNumbers.h"
+#include "ClockStrings.h"
+#include "TerminalText.h"
 #include "hostio/SafeText.h"
 #include "planning/DividerLimits.h"
 #include "planning/PhaseList.h"

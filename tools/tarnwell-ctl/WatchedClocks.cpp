@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "CtlText.h"
+#include "ClockStrings.h"
 #include "planning/PllModel.h"
 #include "readback/IdentityText.h"
 
