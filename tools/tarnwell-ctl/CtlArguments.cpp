@@ -38,6 +38,11 @@ std::optional<std::string> unless(bool taken, std::string why) {
     return taken ? std::nullopt : std::optional(std::move(why));
 }
 
+// A value the check before it found to be a number, with the words it was given in.
+GivenNumber givenNumber(const std::string& given) {
+    return GivenNumber{*number(given), given};
+}
+
 }  // namespace
 
 namespace option {
@@ -90,10 +95,7 @@ OptionBinding frequency(std::optional<GivenNumber> CtlOptions::*target) {
             const std::optional<double> hz = number(given);
             return unless(hz && *hz > 0, "needs a frequency in Hz, not " + ctl::quoted(given));
         },
-        [](const std::string& given) {
-            return GivenNumber{*number(given), given};
-        },
-        false);
+        givenNumber, false);
 }
 
 OptionBinding degrees(std::optional<GivenNumber> CtlOptions::*target) {
@@ -102,10 +104,7 @@ OptionBinding degrees(std::optional<GivenNumber> CtlOptions::*target) {
         [](const std::string& given) {
             return unless(number(given).has_value(), "needs degrees, not " + ctl::quoted(given));
         },
-        [](const std::string& given) {
-            return GivenNumber{*number(given), given};
-        },
-        false);
+        givenNumber, false);
 }
 
 OptionBinding byteCode(std::optional<int> CtlOptions::*target) {
