@@ -104,6 +104,14 @@ TEST_F(CtlFieldCommands, ShowThenApplyRestoresTheClockAndDiffSeesAChangedField) 
     EXPECT_EQ(wrong.status, 7);
     EXPECT_THAT(wrong.err, HasSubstr("phase_index: file 0, clock 1"));
     EXPECT_EQ(run({"diff", file}).status, 9);
+
+    // --timeout ends the wait for lock too.
+    clock.model().storePllByteWrongly(std::nullopt);
+    clock.state().status.noGpsSignal = true;
+    const auto start = elapsed;
+    const Outcome unlocked = run({"apply", file, "--wait-lock", "60", "--timeout", "2"});
+    EXPECT_EQ(unlocked.status, 8);
+    EXPECT_LT(elapsed - start, std::chrono::milliseconds(2100));  // a poll past the limit at most
 }
 
 TEST_F(CtlFieldCommands, ApplyRefusesABadFileNamingTheFieldAndSendsNothing) {

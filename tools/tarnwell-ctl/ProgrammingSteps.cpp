@@ -62,8 +62,11 @@ int sendSetting(CommandContext& c, const Setting& setting) {
     return kExitDone;
 }
 
-int waitForLock(CommandContext& c, std::chrono::milliseconds limit, Json& document) {
+int waitForLock(CommandContext& c, Json& document) {
+    if (!c.options.waitLock)
+        return kExitDone;
     InputStatus last;
+    const std::chrono::milliseconds limit = c.deadline.stepLimit(*c.options.waitLock);
     if (const int status = c.check(c.session.waitForStatus(limit, true, last)))
         return status;
     addStatusJson(document, last);
@@ -100,14 +103,11 @@ int programAndCheck(CommandContext& c, const Setting& setting, Json document) {
                       "the clock reads back other values: " + joined(differences, "; "));
     document["read_back"] = true;
 
-    const std::optional<std::chrono::milliseconds>& waitLock = c.options.waitLock;
-    if (waitLock) {
-        if (const int status = waitForLock(c, c.deadline.stepLimit(*waitLock), document))
-            return status;
-    }
+    if (const int status = waitForLock(c, document))
+        return status;
     c.writer.write(document, "programmed " + terminalText(c.serial()) + ": " +
                                  settingText(setting) + "read back: the same\n" +
-                                 (waitLock ? "locked, with a GPS signal\n" : ""));
+                                 (c.options.waitLock ? "locked, with a GPS signal\n" : ""));
     return kExitDone;
 }
 

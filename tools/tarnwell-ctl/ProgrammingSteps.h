@@ -29,8 +29,9 @@ void addSetting(Json& document, const Setting& setting);
 std::string settingText(const Setting& setting);
 // Command 4, twice, as the window's Update sends it.
 int sendSetting(CommandContext& c, const Setting& setting);
-// Waits up to `limit` for PLL lock and a GPS signal, and adds the status to the document.
-int waitForLock(CommandContext& c, std::chrono::milliseconds limit, Json& document);
+// With --wait-lock, waits that long (no longer than --timeout leaves) for PLL lock and a GPS
+// signal, and adds the status to the document; without it, does nothing.
+int waitForLock(CommandContext& c, Json& document);
 // Sends the setting, reads it back and compares every register, waits for lock with
 // --wait-lock, and writes the result.
 int programAndCheck(CommandContext& c, const Setting& setting, Json document);

@@ -107,10 +107,8 @@ int applyCommand(CommandContext& c) {
                       "the clock reads back other values: " + joined(differences, "; "));
     }
     document["read_back"] = true;
-    if (const auto waitLock = c.options.waitLock) {
-        if (const int status = waitForLock(c, *waitLock, document))
-            return status;
-    }
+    if (const int status = waitForLock(c, document))
+        return status;
     c.writer.write(document, describe("applied to") + "read back: the same\n");
     return kExitDone;
 }
