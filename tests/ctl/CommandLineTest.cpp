@@ -71,8 +71,9 @@ TEST(CommandLine, OptionsAreTakenAlikeAndNothingTypedBecomesSyntax) {
 #ifndef _WIN32
 // A full disk under standard output: nothing printed must not pass for success.
 TEST(CommandLine, OutputThatCannotBeWrittenFailsTheProgram) {
-    const std::string ctl = std::string("'") + TARNWELL_CTL_PROGRAM + "' ";
-    const std::string plan = std::string("'") + TARNWELL_PLAN_PROGRAM + "' ";
+    const std::string runner = TARNWELL_PROGRAM_RUNNER " ";
+    const std::string ctl = runner + "'" + TARNWELL_CTL_PROGRAM + "' ";
+    const std::string plan = runner + "'" + TARNWELL_PLAN_PROGRAM + "' ";
     for (const std::string& line :
          {ctl + "--help", ctl + "udev-rule", ctl + "list --json", plan + "10000000"}) {
         FILE* pipe = popen((line + " 2>&1 >/dev/full").c_str(), "r");
