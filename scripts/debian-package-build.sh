@@ -58,9 +58,13 @@ build_debian_package() {
     local options=(-a "$arch" -us -uc -j"$(nproc)")
     [ -n "$profiles" ] && options+=("--build-profiles=$profiles")
     # The compilers through ccache (its links are made for every compiler installed), paths in the
-    # cache relative to the copy, so a copy elsewhere hits too.
+    # cache relative to the copy, so a copy elsewhere hits too. The cache named outright: debhelper
+    # gives the build a HOME of its own inside the copy, where ccache's default would not outlive it.
+    local cache
+    cache=$(ccache -k cache_dir)
     (cd "$debian_build_source" &&
-        PATH=/usr/lib/ccache:$PATH CCACHE_BASEDIR=$debian_build_source CCACHE_STATSLOG=$stats \
+        PATH=/usr/lib/ccache:$PATH CCACHE_DIR=$cache CCACHE_BASEDIR=$debian_build_source \
+        CCACHE_STATSLOG=$stats \
         DEB_BUILD_OPTIONS="werror noautodbgsym terse ${DEB_BUILD_OPTIONS:-}" \
         nice dpkg-buildpackage "${options[@]}" "$@")
     echo "ccache for this build:"
