@@ -326,10 +326,12 @@ TEST_F(TarnwellCtl, OutputAndDeviceCommandsSendTheWindowsPayloads) {
     ASSERT_EQ(run({"outputs", "--out1", "off"}).status, kExitDone);
     EXPECT_EQ(clock.state().outputEnables, 0x02);
 
-    ASSERT_EQ(run({"identify", "2"}).status, kExitDone);
-    EXPECT_EQ(last(), *identifyReport(IdentifySelection::Output2, length));
-    ASSERT_EQ(run({"identify", "off"}).status, kExitDone);
-    EXPECT_EQ(last(), *identifyReport(IdentifySelection::Off, length));
+    for (const auto& [which, selection] :
+         {std::pair{"1", IdentifySelection::Output1}, std::pair{"2", IdentifySelection::Output2},
+          std::pair{"off", IdentifySelection::Off}}) {
+        ASSERT_EQ(run({"identify", which}).status, kExitDone) << which;
+        EXPECT_EQ(last(), *identifyReport(selection, length)) << which;
+    }
     ASSERT_EQ(run({"drive", "24mA"}).status, kExitDone);
     EXPECT_EQ(clock.state().driveStrength, 2);
     const Outcome drive = run({"drive", "16", "--json"});
@@ -345,7 +347,7 @@ TEST_F(TarnwellCtl, OutputAndDeviceCommandsSendTheWindowsPayloads) {
     ASSERT_EQ(written.status, kExitDone);
     EXPECT_EQ(last(), *writeRegisterReport(25, 160, length));
     EXPECT_EQ((*written.json()).at("value"), 160);
-    EXPECT_EQ(clock.receivedReports().size(), 8u);
+    EXPECT_EQ(clock.receivedReports().size(), 9u);
 }
 
 TEST_F(TarnwellCtl, BadArgumentsExitTwoAndSendNothing) {
@@ -415,6 +417,11 @@ TEST_F(TarnwellCtl, OptionRefusalsNameTheOptionAndQuoteTheValue) {
         {{"program", "4687500", "5", "11", "512", "11", "48", "48", "--bw", "2.5"},
          "--bw needs a whole number from 0 to 255, not \"2.5\""},
         {{"outputs", "--out2", "no"}, "--out2 needs on or off, not \"no\""},
+        {{"drive"}, "drive takes 1 argument; usage: tarnwell-ctl drive 8mA|16mA|24mA|32mA" + help},
+        {{"set"},
+         "set takes 1 argument; usage: tarnwell-ctl set HZ [--out2 HZ] [--phase DEG] [--nearest] "
+         "[--closest] [--dry-run] [--wait-lock S]" +
+             help},
     };
     for (const auto& [line, message] : rows) {
         const Outcome outcome = run(line);
@@ -495,6 +502,19 @@ TEST_F(TarnwellCtl, AClockThatStopsAnsweringEndsTheCommandInTime) {
     EXPECT_GE(took({"status", "--timeout", "0.5"}, outcome), 500ms);
     EXPECT_EQ(outcome.status, 6);
     EXPECT_THAT(outcome.err, HasSubstr("no status report came within 0.5 s"));
+}
+
+// The program's own pause: an interrupt ends it at once, otherwise it lasts its span.
+TEST(CtlTimeReal, APauseEndsAtOnceOnAnInterruptAndOtherwiseLastsItsSpan) {
+    bool interrupted = true;
+    const CtlTime time = CtlTime::real([&interrupted] { return interrupted; });
+    auto start = std::chrono::steady_clock::now();
+    time.sleep(10s);
+    ASSERT_LT(std::chrono::steady_clock::now() - start, 5s);
+    interrupted = false;
+    start = std::chrono::steady_clock::now();
+    time.sleep(30ms);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 30ms);
 }
 
 TEST_F(TarnwellCtl, DuplicateSerialsUseTheFirstListedAndSaySo) {
