@@ -50,6 +50,19 @@ bool UhidClock::plug(std::string& error) {
     return device_ != nullptr;
 }
 
+void UhidClock::unplug() {
+    if (device_) {
+        for (const uhid_event& request : std::exchange(held_, {})) {
+            if (request.type == UHID_GET_REPORT)
+                device_->answerGetReport(request.u.get_report.id, std::nullopt);
+            else
+                device_->answerSetReport(request.u.set_report.id, false);
+        }
+    }
+    device_.reset();
+    configurationAnswers_.clear();
+}
+
 void UhidClock::handleEvent() {
     if (!device_) {
         return;

@@ -31,10 +31,8 @@ public:
     // False, with the reason in error, when the kernel refuses the device.
     bool plug(std::string& error);
     // Substitute answers not given yet are dropped: a replugged clock's firmware starts afresh.
-    void unplug() {
-        device_.reset();
-        configurationAnswers_.clear();
-    }
+    // Requests held by a stall fail first, as a USB host fails a gone device's transfers.
+    void unplug();
 
     // Reads one event from the kernel and answers it.
     void handleEvent();
