@@ -434,7 +434,20 @@ TEST_F(TarnwellCtl, OptionRefusalsNameTheOptionAndQuoteTheValue) {
 TEST_F(TarnwellCtl, EachFailureHasItsOwnExitStatus) {
     EXPECT_EQ(run({"show"}).status, 3);
     VirtualClock& clock = backend.addClock(clockWithSerial(u"A1"));
-    EXPECT_EQ(run({"show", "-s", "B2"}).status, 3);
+    // Every command that talks to one clock takes -s.
+    for (std::vector<std::string_view> line : std::vector<std::vector<std::string_view>>{
+             {"show"},
+             {"status"},
+             {"set", "1e7"},
+             {"program", "4687500", "5", "11", "512", "11", "48", "48"},
+             {"outputs", "--out1", "on"},
+             {"identify", "off"},
+             {"drive", "8mA"},
+             {"sleep"},
+             {"write-register", "1", "1"}}) {
+        line.insert(line.end(), {"-s", "B2"});
+        EXPECT_EQ(run(line).status, 3) << line[0];
+    }
 
     clock.refuseOpens(OpenFailure::Busy);
     const Outcome busy = run({"show"});
