@@ -140,8 +140,10 @@ std::vector<HidDeviceInfo> HidapiBackend::enumerate(std::uint16_t vendorId,
     if (!session_) {
         return found;
     }
+    std::unique_lock lock = lockHidapiProcessState();
     const std::unique_ptr<hid_device_info, EnumerationFree> list(
         hid_enumerate(vendorId, productId));
+    lock.unlock();
     // hidapi may list one interface once per top-level usage.
     std::set<std::string> seenPaths;
     for (const hid_device_info* entry = list.get(); entry != nullptr; entry = entry->next) {
@@ -172,8 +174,10 @@ OpenResult HidapiBackend::open(const std::string& path) {
         return whyOpenFailed(path);
     }
 #endif
+    std::unique_lock lock = lockHidapiProcessState();
     HidHandle featureHandle(hid_open_path(path.c_str()));
     HidHandle inputHandle(featureHandle ? hid_open_path(path.c_str()) : nullptr);
+    lock.unlock();
     if (!featureHandle || !inputHandle) {
         return whyOpenFailed(path);
     }

@@ -8,14 +8,18 @@ namespace {
 
 // hid_init()/hid_exit() act on the whole process, so all backends share one session. The last
 // holder may let go on a clock's I/O thread while another thread takes a new one.
-std::mutex sessionMutex;
+std::mutex processStateMutex;
 std::weak_ptr<HidapiSession> running;
 bool initialised = false;
 
 }  // namespace
 
+std::unique_lock<std::mutex> lockHidapiProcessState() {
+    return std::unique_lock(processStateMutex);
+}
+
 std::shared_ptr<HidapiSession> HidapiSession::acquire() {
-    const std::lock_guard lock(sessionMutex);
+    const auto lock = lockHidapiProcessState();
     if (auto session = running.lock())
         return session;
     // A session whose last holder has just let go may still be on its way out: it then leaves
@@ -31,7 +35,7 @@ std::shared_ptr<HidapiSession> HidapiSession::acquire() {
 }
 
 HidapiSession::~HidapiSession() {
-    const std::lock_guard lock(sessionMutex);
+    const auto lock = lockHidapiProcessState();
     if (initialised && running.expired()) {
         hid_exit();
         initialised = false;

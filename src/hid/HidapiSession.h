@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 
 #include <hidapi.h>
 
@@ -19,6 +20,11 @@ public:
 private:
     HidapiSession() = default;
 };
+
+// hidapi keeps its last error for the whole process and frees it again in hid_init, hid_exit,
+// hid_enumerate and hid_open_path: two of those at once free it twice. Every call of them holds
+// this. (A clock's open runs on a thread of its own while another thread lists the clocks.)
+[[nodiscard]] std::unique_lock<std::mutex> lockHidapiProcessState();
 
 struct HidDeviceCloser {
     void operator()(hid_device* device) const { hid_close(device); }

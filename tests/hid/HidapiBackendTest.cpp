@@ -94,6 +94,24 @@ TEST(HidapiBackend, ListsWhatHidapiListsAndOpensOnlyHidNodes) {
     EXPECT_EQ(listedPaths(ours).size(), pathsHere[ours].size());
 }
 
+// hidapi frees its process-wide last error in every listing and open: the window or tarnwell-ctl
+// listing clocks while a clock opens on a thread of its own freed it twice and crashed.
+TEST(HidapiBackend, TwoThreadsMayListAndOpenAtOnce) {
+    if (underWineWithoutHidapiNeeds())
+        GTEST_SKIP() << "hidapi cannot start here";
+    HidapiBackend backend;
+    const auto churn = [&backend] {
+        for (int i = 0; i < 500; ++i) {
+            // Nothing has these ids, so hidapi sets its error each time.
+            EXPECT_TRUE(backend.enumerate(0xdead, 0xbeef).empty());
+            EXPECT_FALSE(backend.open("/dev/hidraw-that-does-not-exist"));
+        }
+    };
+    std::thread other(churn);
+    churn();
+    other.join();
+}
+
 #ifdef __linux__
 // A clock's I/O thread may let go of the last session while the window's thread takes one: run
 // under ThreadSanitizer, this shows any unguarded step.
