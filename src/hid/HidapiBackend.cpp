@@ -33,6 +33,9 @@ namespace tarnwell {
 
 namespace {
 
+// Longer than a listing takes, shorter than an event loop may be held up.
+constexpr std::chrono::milliseconds kListingWait{100};
+
 struct EnumerationFree {
     void operator()(hid_device_info* list) const { hid_free_enumeration(list); }
 };
@@ -140,7 +143,12 @@ std::vector<HidDeviceInfo> HidapiBackend::enumerate(std::uint16_t vendorId,
     if (!session_) {
         return found;
     }
-    std::unique_lock lock = lockHidapiProcessState();
+    const std::pair ids{vendorId, productId};
+    HidapiStateLock lock = tryLockHidapiProcessState(kListingWait);
+    if (!lock) {
+        const std::lock_guard listed(listedMutex_);
+        return listed_[ids];
+    }
     const std::unique_ptr<hid_device_info, EnumerationFree> list(
         hid_enumerate(vendorId, productId));
     lock.unlock();
@@ -161,6 +169,8 @@ std::vector<HidDeviceInfo> HidapiBackend::enumerate(std::uint16_t vendorId,
         }
         found.push_back(std::move(info));
     }
+    const std::lock_guard listed(listedMutex_);
+    listed_[ids] = found;
     return found;
 }
 
@@ -174,7 +184,7 @@ OpenResult HidapiBackend::open(const std::string& path) {
         return whyOpenFailed(path);
     }
 #endif
-    std::unique_lock lock = lockHidapiProcessState();
+    HidapiStateLock lock = lockHidapiProcessState();
     HidHandle featureHandle(hid_open_path(path.c_str()));
     HidHandle inputHandle(featureHandle ? hid_open_path(path.c_str()) : nullptr);
     lock.unlock();

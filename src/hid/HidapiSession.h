@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <mutex>
 
@@ -24,7 +25,11 @@ private:
 // hidapi keeps its last error for the whole process and frees it again in hid_init, hid_exit,
 // hid_enumerate and hid_open_path: two of those at once free it twice. Every call of them holds
 // this. (A clock's open runs on a thread of its own while another thread lists the clocks.)
-[[nodiscard]] std::unique_lock<std::mutex> lockHidapiProcessState();
+using HidapiStateLock = std::unique_lock<std::mutex>;
+[[nodiscard]] HidapiStateLock lockHidapiProcessState();
+// The same, waiting no longer than `wait`: an open holds it for as long as the kernel holds the
+// open, which is while any request to a hidraw node is stuck. Not locked when the time is up.
+[[nodiscard]] HidapiStateLock tryLockHidapiProcessState(std::chrono::milliseconds wait);
 
 struct HidDeviceCloser {
     void operator()(hid_device* device) const { hid_close(device); }

@@ -5,6 +5,7 @@
 #include <hidapi.h>
 
 #include <atomic>
+#include <future>
 #include <map>
 #include <set>
 #include <string>
@@ -110,6 +111,23 @@ TEST(HidapiBackend, TwoThreadsMayListAndOpenAtOnce) {
     std::thread other(churn);
     churn();
     other.join();
+}
+
+// An open holds hidapi for as long as the kernel holds the open; a listing meanwhile gives the
+// last list instead of holding up the window's event loop.
+TEST(HidapiBackend, ListingDoesNotWaitForAnOpenHoldingHidapi) {
+    if (underWineWithoutHidapiNeeds())
+        GTEST_SKIP() << "hidapi cannot start here";
+    HidapiBackend backend;
+    const std::size_t before = backend.enumerate(DeviceVendorId, DeviceProductId).size();
+    HidapiStateLock held = lockHidapiProcessState();
+    auto listing = std::async(std::launch::async, [&backend] {
+        return backend.enumerate(DeviceVendorId, DeviceProductId).size();
+    });
+    const bool prompt = listing.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    held.unlock();
+    EXPECT_TRUE(prompt);
+    EXPECT_EQ(listing.get(), before);
 }
 
 #ifdef __linux__
