@@ -576,11 +576,16 @@ std::optional<std::string> UhidSoakRun::textfileDisagreement(SteadyClock::time_p
             return found == samples.end() || !found->second.contains(name) ? -1.0
                                                                            : found->second.at(name);
         };
-        if (!clock.answering(now)) {
+        // A node's mode binds only new opens: a clock kept open through a permission flip still
+        // answers, one that was not cannot be opened again.
+        const bool onlyDenied = clock.plugged && clock.denied && !clock.stalled(now);
+        if (!clock.answering(now) && !onlyDenied) {
             if (value("tarnwell_clock_up") == 1)
                 return clock.serial + " is up, but it does not answer";
             continue;
         }
+        if (onlyDenied && value("tarnwell_clock_up") != 1)
+            continue;
         // Whoever reads the configuration next, tarnwell-ctl at its next round or the window,
         // gets the garbage; a failed round stays in the file until the one after it.
         if (clock.garbledAt && now - *clock.garbledAt < 2 * kMetricsRound &&
