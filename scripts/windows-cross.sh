@@ -94,7 +94,11 @@ if [ "$plan" != "$expected" ]; then
 fi
 echo "windows-cross: tarnwell-plan.exe under Wine: $plan"
 
-ctest --test-dir "$build/tarnwell" --output-on-failure -j "$(nproc)"
+# A test that hangs under Wine fails after ten minutes and runs once more, instead of holding the
+# run: one window test once hung there (its open of a simulated clock never came back), not seen
+# natively and not reproduced.
+ctest --test-dir "$build/tarnwell" --output-on-failure -j "$(nproc)" --timeout 600 \
+    --repeat after-timeout:2
 scripts/windows-installer-check.sh "$build"
 scripts/windows-demo-check.sh "$build"
 echo "windows-cross: done in $((SECONDS - started)) s"
