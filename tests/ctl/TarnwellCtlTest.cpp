@@ -417,6 +417,7 @@ TEST_F(TarnwellCtl, OptionRefusalsNameTheOptionAndQuoteTheValue) {
         {{"program", "4687500", "5", "11", "512", "11", "48", "48", "--bw", "2.5"},
          "--bw needs a whole number from 0 to 255, not \"2.5\""},
         {{"outputs", "--out2", "no"}, "--out2 needs on or off, not \"no\""},
+        {{"drive", "\x1b[2J"}, "drive needs 8mA, 16mA, 24mA or 32mA, not \"\\x1b[2J\""},
         {{"drive"}, "drive takes 1 argument; usage: tarnwell-ctl drive 8mA|16mA|24mA|32mA" + help},
         {{"set"},
          "set takes 1 argument; usage: tarnwell-ctl set HZ [--out2 HZ] [--phase DEG] [--nearest] "

@@ -37,10 +37,9 @@ int outputsCommand(CommandContext& c) {
         return status;
     if (after->output1Enabled != out1 || after->output2Enabled != out2)
         return c.fail(kExitReadbackDiffers, "the clock reads back other output enables");
-    const auto word = [](bool on) { return on ? "on" : "off"; };
-    c.writer.write(
-        {{"serial", c.serial()}, {"out1_enabled", out1}, {"out2_enabled", out2}},
-        terminalText(c.serial()) + ": output 1 " + word(out1) + ", output 2 " + word(out2) + '\n');
+    c.writer.write({{"serial", c.serial()}, {"out1_enabled", out1}, {"out2_enabled", out2}},
+                   terminalText(c.serial()) + ": output 1 " + onOffText(out1) + ", output 2 " +
+                       onOffText(out2) + '\n');
     return kExitDone;
 }
 
@@ -76,8 +75,8 @@ int driveCommand(CommandContext& c) {
     if (found == kDriveTexts.end()) {
         const std::vector<std::string> choices(kDriveTexts.begin(), kDriveTexts.end() - 1);
         return c.fail(kExitUsage, "drive needs " + joined(choices) + " or " +
-                                      std::string(kDriveTexts.back()) + ", not \"" +
-                                      std::string(c.arguments[0]) + "\"");
+                                      std::string(kDriveTexts.back()) + ", not " +
+                                      ctl::quoted(c.arguments[0]));
     }
     const int index = static_cast<int>(found - kDriveTexts.begin());
     if (const int status = c.openClock())

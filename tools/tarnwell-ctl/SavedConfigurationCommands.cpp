@@ -65,15 +65,14 @@ int applyCommand(CommandContext& c) {
     document["out1_enabled"] = wanted.output1Enabled;
     document["out2_enabled"] = wanted.output2Enabled;
     document["drive_strength"] = drive;
-    const auto word = [](bool on) { return on ? "on" : "off"; };
     // Appended piece by piece: GCC 12 under mingw warns falsely (-Wrestrict) about a literal
     // followed by a temporary string.
     const auto describe = [&](const char* what) {
         std::string line(what);
         for (const std::string& piece :
              {std::string(" "), terminalText(c.serial()), std::string(": "), settingText(setting),
-              std::string("output 1 "), std::string(word(wanted.output1Enabled)),
-              std::string(", output 2 "), std::string(word(wanted.output2Enabled)),
+              std::string("output 1 "), onOffText(wanted.output1Enabled),
+              std::string(", output 2 "), onOffText(wanted.output2Enabled),
               std::string(", drive strength "), drive, std::string("\n")})
             line += piece;
         return line;

@@ -13,6 +13,8 @@ namespace tarnwell::ctl {
 std::string quoted(std::string_view text);
 // The text whole, with control characters escaped, for a line on a terminal.
 std::string terminalText(std::string_view text);
+// "on" or "off", as the outputs' options take them.
+std::string onOffText(bool on);
 std::string joined(const std::vector<std::string>& texts, std::string_view separator = ", ");
 
 }  // namespace tarnwell::ctl
