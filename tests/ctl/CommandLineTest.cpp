@@ -60,6 +60,15 @@ TEST(CommandLine, OptionsAreTakenAlikeAndNothingTypedBecomesSyntax) {
         {Program::Plan, {"--dividers", "1", "2"}, 2, "--dividers"},
         {Program::Plan, {"\x1b]0;title\a"}, 2, "\"\\x1b]0;title\\x07\" is not a frequency"},
         {Program::Ctl, {"status", "-s", "\x1b[2J"}, 3, "no clock with serial \\x1b[2J"},
+        {Program::Ctl,
+         {"program", "\x1b[2J", "5", "11", "512", "11", "48", "48"},
+         2,
+         "\"\\x1b[2J\""},
+        {Program::Ctl, {"outputs", "--out1", "\x1b[2J"}, 2, "not \"\\x1b[2J\""},
+        {Program::Ctl,
+         {"program", "4687500", "5", "11", "512", "11", "48", "48", "--bw", "\x1b[2J"},
+         2,
+         "not \"\\x1b[2J\""},
     };
     for (const Row& row : rows) {
         const Outcome outcome = run(row.program, row.args);

@@ -113,7 +113,7 @@ OptionBinding byteCode(std::optional<int> CtlOptions::*target) {
         [](const std::string& given) {
             const std::optional<double> code = number(given);
             return unless(code && *code == std::floor(*code) && *code >= 0 && *code <= 255,
-                          "needs a whole number from 0 to 255, not \"" + given + "\"");
+                          "needs a whole number from 0 to 255, not " + ctl::quoted(given));
         },
         [](const std::string& given) { return static_cast<int>(*number(given)); }, false);
 }
@@ -123,7 +123,7 @@ OptionBinding onOff(std::optional<bool> CtlOptions::*target) {
         target,
         [](const std::string& given) {
             return unless(given == "on" || given == "off",
-                          "needs on or off, not \"" + given + "\"");
+                          "needs on or off, not " + ctl::quoted(given));
         },
         [](const std::string& given) { return given == "on"; }, false);
 }

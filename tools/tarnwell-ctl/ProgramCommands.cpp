@@ -162,8 +162,8 @@ int programCommand(CommandContext& c) {
         const std::optional<double> value = number(text);
         const std::string_view name = kDividerLimits[i].name;
         if (!value || *value != std::floor(*value)) {
-            return c.fail(kExitUsage, std::string(name) + " must be a whole number, not \"" +
-                                          std::string(text) + "\"");
+            return c.fail(kExitUsage,
+                          std::string(name) + " must be a whole number, not " + ctl::quoted(text));
         }
         given[i] = *value;
         texts[i] = std::string(text);
@@ -209,8 +209,8 @@ int programCommand(CommandContext& c) {
         if (!index || *index != std::floor(*index) || *index < 0 ||
             *index >= static_cast<double>(phases.size())) {
             return c.fail(kExitUsage, "--phase needs a step index from 0 to " +
-                                          std::to_string(phases.size() - 1) + ", not \"" +
-                                          std::string(*text) + "\"");
+                                          std::to_string(phases.size() - 1) + ", not " +
+                                          ctl::quoted(*text));
         }
         v.phaseIndex = static_cast<std::uint8_t>(*index);
     }
