@@ -89,7 +89,9 @@ TEST_F(CtlFieldCommands, ShowThenApplyRestoresTheClockAndDiffSeesAChangedField) 
     EXPECT_THAT(differs.out, HasSubstr("T5240342: NC1_LS: file 48, clock 18\n"));
 
     clock.model().clearReceivedReports();
-    EXPECT_EQ(run({"apply", file, "--dry-run"}).status, 0);
+    const Outcome dryRun = run({"apply", file, "--dry-run"});
+    EXPECT_EQ(dryRun.status, 0);
+    EXPECT_THAT(dryRun.out, HasSubstr("would apply to T5240342: GPS="));
     EXPECT_TRUE(clock.receivedReports().empty());
     const Outcome applied = run({"apply", file});
     ASSERT_EQ(applied.status, 0) << applied.err;

@@ -346,6 +346,7 @@ TEST_F(TarnwellCtl, OutputAndDeviceCommandsSendTheWindowsPayloads) {
     const Outcome written = run({"write-register", "25.0", "160.5", "--json"});
     ASSERT_EQ(written.status, kExitDone);
     EXPECT_EQ(last(), *writeRegisterReport(25, 160, length));
+    EXPECT_EQ((*written.json()).at("register"), 25);
     EXPECT_EQ((*written.json()).at("value"), 160);
     EXPECT_EQ(clock.receivedReports().size(), 9u);
 }
