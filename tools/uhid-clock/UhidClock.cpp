@@ -59,7 +59,12 @@ void UhidClock::unplug() {
                 device_->answerSetReport(request.u.set_report.id, false);
         }
     }
-    device_.reset();
+    std::erase_if(leaving_, [](const std::future<void>& left) {
+        return left.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    });
+    if (device_)
+        leaving_.push_back(std::async(std::launch::async,
+                                      [device = std::move(device_)]() mutable { device.reset(); }));
     configurationAnswers_.clear();
 }
 

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <deque>
+#include <future>
 #include <memory>
 #include <optional>
 #include <span>
@@ -31,7 +32,8 @@ public:
     // False, with the reason in error, when the kernel refuses the device.
     bool plug(std::string& error);
     // Substitute answers not given yet are dropped: a replugged clock's firmware starts afresh.
-    // Requests held by a stall fail first, as a USB host fails a gone device's transfers.
+    // Requests held by a stall fail first, as a USB host fails a gone device's transfers. The
+    // device goes away on a thread of its own (see leaving_); its node may outlive this call.
     void unplug();
 
     // Reads one event from the kernel and answers it.
@@ -74,6 +76,11 @@ private:
     std::optional<std::chrono::steady_clock::time_point> stallEnd_;
     std::vector<uhid_event> held_;
     std::deque<std::optional<std::vector<std::uint8_t>>> configurationAnswers_;
+    // Devices being destroyed. The kernel removes a HID device only once every hidraw request
+    // under way has returned, also one to another clock of this process, which only the thread
+    // that unplugs could answer: done there, the two would wait for each other until uhid gives
+    // up on the request after 5 s. A USB clock's removal waits for nothing of the kind.
+    std::vector<std::future<void>> leaving_;
 };
 
 }  // namespace tarnwell::uhidclock
