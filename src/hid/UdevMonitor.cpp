@@ -1,10 +1,14 @@
 #include "hid/UdevMonitor.h"
 
 #include <libudev.h>
+#include <unistd.h>
 
 namespace tarnwell {
 
-std::unique_ptr<UdevMonitor> UdevMonitor::start() {
+std::unique_ptr<UdevMonitor> UdevMonitor::start(const char* udevControl) {
+    // libudev subscribes even then, and the socket stays silent.
+    if (::access(udevControl, F_OK) != 0)
+        return nullptr;
     udev* context = udev_new();
     if (context == nullptr)
         return nullptr;

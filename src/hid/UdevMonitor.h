@@ -11,8 +11,10 @@ namespace tarnwell {
 // "udevadm trigger" is a change), so nobody has to enumerate to notice a plug.
 class UdevMonitor {
 public:
-    // Nothing when udev cannot be reached; callers then look for changes themselves.
-    static std::unique_ptr<UdevMonitor> start();
+    // Nothing when udev cannot be reached, or its daemon is not running (a container, a minimal
+    // system): nobody would announce anything. Callers then look for changes themselves.
+    // udevControl: the socket the daemon listens on while it runs.
+    static std::unique_ptr<UdevMonitor> start(const char* udevControl = "/run/udev/control");
     ~UdevMonitor();
     UdevMonitor(const UdevMonitor&) = delete;
     UdevMonitor& operator=(const UdevMonitor&) = delete;

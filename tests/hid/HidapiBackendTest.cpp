@@ -16,6 +16,7 @@
 #include "hid/HidapiSession.h"
 #ifdef __linux__
 #include "hid/HidrawDescriptor.h"
+#include "hid/UdevMonitor.h"
 #endif
 #ifdef _WIN32
 #include <windows.h>
@@ -156,6 +157,15 @@ TEST(HidapiSession, IsSharedAndSafeToTakeAndReleaseFromTwoThreads) {
 TEST(HidrawDescriptor, RefusesWhatIsNoHidrawNode) {
     EXPECT_FALSE(readHidrawReportDescriptor("/dev/hidraw-that-does-not-exist"));
     EXPECT_FALSE(readHidrawReportDescriptor("/dev/null"));
+}
+
+// Without the daemon's socket nothing would ever be announced: the window must look for itself.
+TEST(UdevMonitor, ListensOnlyWhileTheUdevDaemonRuns) {
+    EXPECT_EQ(UdevMonitor::start("/run/udev-that-does-not-run/control"), nullptr);
+    const auto listening = UdevMonitor::start("/");
+    if (!listening)
+        GTEST_SKIP() << "libudev cannot listen here";
+    EXPECT_GE(listening->descriptor(), 0);
 }
 #endif
 
