@@ -17,6 +17,7 @@
 
 #include "CtlCommand.h"
 #include "ToolJson.h"
+#include "device/TimedDevice.h"
 #include "hostio/RegularFile.h"
 #include "sim/VirtualClockBackend.h"
 
@@ -316,6 +317,25 @@ TEST_F(CtlFieldCommands, MetricsMarkAClockThatStopsAnsweringFailedInTimeAndRecov
     EXPECT_LE(elapsed - *interruptedAt, 100ms);
     EXPECT_THAT(told, ::testing::Contains("WATCHDOG=1").Times(::testing::Gt(20)));
     EXPECT_EQ(told.front(), "READY=1");
+}
+
+// Each clock is waited for on its own thread: two that stop answering are both failed within
+// one request's limit, not one after the other.
+TEST_F(CtlFieldCommands, MetricsWaitForSeveralSilentClocksAtOnce) {
+    std::vector<VirtualClock*> clocks = {&backend.addClock({.serial = u"A"}),
+                                         &backend.addClock({.serial = u"B"})};
+    for (VirtualClock* clock : clocks)
+        clock->stall();
+    time = CtlTime::real([] { return false; });
+    const auto start = std::chrono::steady_clock::now();
+    const Outcome once = run({"status", "--prometheus"});
+    const auto took = std::chrono::steady_clock::now() - start;
+    for (VirtualClock* clock : clocks)
+        clock->releaseStall();
+    for (const char* serial : {"A", "B"})
+        EXPECT_THAT(once.out, HasSubstr("{serial=\"" + std::string(serial) +
+                                        "\",reason=\"the clock did not answer"));
+    EXPECT_LT(took, 2 * kClockAnswerTimeout);
 }
 
 TEST_F(CtlFieldCommands, OtherUsbIdsFromTheEnvironmentOrTheOptionAndTheirUdevRule) {

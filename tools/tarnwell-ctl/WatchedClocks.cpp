@@ -1,6 +1,7 @@
 #include "WatchedClocks.h"
 
 #include <algorithm>
+#include <thread>
 
 #include "ClockStrings.h"
 #include "planning/PllModel.h"
@@ -62,7 +63,7 @@ void WatchedClocks::relist() {
     }
 }
 
-void WatchedClocks::read(Watched& clock, ClockMetrics& metrics,
+bool WatchedClocks::read(Watched& clock, ClockMetrics& metrics,
                          std::chrono::milliseconds statusWait) {
     std::optional<DeviceConfiguration> configuration;
     StepResult failed = clock.session->readConfiguration(configuration, {});
@@ -79,28 +80,46 @@ void WatchedClocks::read(Watched& clock, ClockMetrics& metrics,
     }
     if (failed) {
         clock.failure = failed->reason;
-        drop(clock);
-        return;
+        return false;
     }
     metrics.status = *clock.status;
     metrics.firmware = firmwareText(clock.info.releaseNumber);
     metrics.out1Hz = output1Frequency(pllValuesOf(configuration->pll));
     metrics.referenceHz = configuration->pll.gps;
+    return true;
 }
 
 std::vector<ClockMetrics> WatchedClocks::look(std::chrono::milliseconds statusWait) {
     std::erase_if(dropped_, [](const auto& session) { return !session->stuck(); });
     if (!stuck())
         relist();
-    std::vector<ClockMetrics> metrics;
-    for (Watched& clock : clocks_) {
-        ClockMetrics& shown = metrics.emplace_back();
-        shown.serial = labelOf(clock.info);
-        if (clock.session)
-            read(clock, shown, statusWait);
-        else if (!clock.failure)
+    std::vector<ClockMetrics> metrics(clocks_.size());
+    std::vector<char> answered(clocks_.size(), 0);
+    const auto readOne = [&](std::size_t i) {
+        answered[i] = read(clocks_[i], metrics[i], statusWait);
+    };
+    std::vector<std::size_t> open;
+    for (std::size_t i = 0; i < clocks_.size(); ++i) {
+        if (clocks_[i].session)
+            open.push_back(i);
+    }
+    // Each clock on a thread of its own: waiting for one that is slow to answer must not put off
+    // seeing that another has stopped answering.
+    if (open.size() == 1) {
+        readOne(open.front());
+    } else {
+        std::vector<std::jthread> readers;
+        for (const std::size_t i : open)
+            readers.emplace_back(readOne, i);
+    }
+    for (std::size_t i = 0; i < clocks_.size(); ++i) {
+        Watched& clock = clocks_[i];
+        metrics[i].serial = labelOf(clock.info);
+        if (clock.session && !answered[i])
+            drop(clock);
+        else if (!clock.session && !clock.failure)
             clock.failure = "not opened while a request to a clock is stuck in the kernel";
-        shown.failure = clock.failure;
+        metrics[i].failure = clock.failure;
     }
     return metrics;
 }
