@@ -9,7 +9,7 @@
 . "$(dirname "$0")/../errors.sh"
 here=$(cd "$(dirname "$0")" && pwd)
 build_dir=$(realpath "${1:-build}")
-vm_timeout=${UHID_VM_TIMEOUT:-480}
+vm_timeout=${UHID_VM_TIMEOUT:-900}
 cache="$build_dir/uhid-vm"
 
 # Dependencies first: a module is loaded only after every module it needs.
