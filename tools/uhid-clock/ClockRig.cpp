@@ -1,5 +1,7 @@
 #include "ClockRig.h"
 
+#include <poll.h>
+
 #include <algorithm>
 
 namespace tarnwell::uhidclock {
@@ -39,8 +41,10 @@ std::string ClockRig::execute(const Request& request) {
     }
     return std::visit(
         Overloaded{[](const AddClock&) { return ok(); },  // handled above
-                   [clock](const Unplug&) {
+                   [this, clock](const Unplug&) {
+                       // Replied once the host no longer sees the clock, as a test expects.
                        clock->unplug();
+                       answerUntil([clock] { return !clock->leaving(); });
                        return ok();
                    },
                    [clock](const Plug&) {
@@ -117,6 +121,31 @@ std::optional<std::chrono::steady_clock::time_point> ClockRig::resumeStallsDue()
             next = end;
     }
     return next;
+}
+
+void ClockRig::handleEvent(int fd) {
+    for (const auto& clock : clocks_) {
+        if (clock->fd() == fd)
+            clock->handleEvent();
+    }
+}
+
+void ClockRig::answerUntil(const std::function<bool()>& done) {
+    constexpr int kLookMs = 5;
+    while (!done()) {
+        resumeStallsDue();
+        std::vector<pollfd> watched;
+        for (const auto& clock : clocks_) {
+            if (clock->plugged())
+                watched.push_back({clock->fd(), POLLIN, 0});
+        }
+        if (::poll(watched.data(), watched.size(), kLookMs) <= 0)
+            continue;
+        for (const pollfd& polled : watched) {
+            if (polled.revents != 0)
+                handleEvent(polled.fd);
+        }
+    }
 }
 
 void ClockRig::sendInputReports() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,12 +25,16 @@ public:
 
     const std::vector<std::unique_ptr<UhidClock>>& clocks() const { return clocks_; }
     void sendInputReports();
+    // Answers the kernel's event on this descriptor, which one of the clocks has.
+    void handleEvent(int fd);
     // Ends the timed stalls that are over; the earliest end still to come, if any.
     std::optional<std::chrono::steady_clock::time_point> resumeStallsDue();
 
 private:
     std::string add(const AddClock& request);
     UhidClock* find(const std::string& serial);
+    // Serves the other clocks' requests until `done`: for a reply that waits for the kernel.
+    void answerUntil(const std::function<bool()>& done);
 
     UsbId usbId_;
     std::vector<std::unique_ptr<UhidClock>> clocks_;

@@ -59,13 +59,17 @@ void UhidClock::unplug() {
                 device_->answerSetReport(request.u.set_report.id, false);
         }
     }
-    std::erase_if(leaving_, [](const std::future<void>& left) {
-        return left.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
-    });
     if (device_)
         leaving_.push_back(std::async(std::launch::async,
                                       [device = std::move(device_)]() mutable { device.reset(); }));
     configurationAnswers_.clear();
+}
+
+bool UhidClock::leaving() {
+    std::erase_if(leaving_, [](const std::future<void>& left) {
+        return left.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    });
+    return !leaving_.empty();
 }
 
 void UhidClock::handleEvent() {

@@ -33,8 +33,10 @@ public:
     bool plug(std::string& error);
     // Substitute answers not given yet are dropped: a replugged clock's firmware starts afresh.
     // Requests held by a stall fail first, as a USB host fails a gone device's transfers. The
-    // device goes away on a thread of its own (see leaving_); its node may outlive this call.
+    // device goes away on a thread of its own (see leaving_): until leaving() is false, the host
+    // may still see it.
     void unplug();
+    bool leaving();
 
     // Reads one event from the kernel and answers it.
     void handleEvent();

@@ -99,11 +99,7 @@ void serve(ClockRig& rig, ControlServer& server, std::chrono::milliseconds input
         // Kernel requests first: a host waiting in an ioctl must get its answer within seconds.
         for (std::size_t i = 0; i < firstControlFd; ++i) {
             if (watched[i].revents != 0) {
-                for (const auto& clock : rig.clocks()) {
-                    if (clock->fd() == watched[i].fd) {
-                        clock->handleEvent();
-                    }
-                }
+                rig.handleEvent(watched[i].fd);
             }
         }
         for (std::size_t i = firstControlFd; i < watched.size(); ++i) {
