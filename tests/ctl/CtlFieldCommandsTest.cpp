@@ -319,23 +319,19 @@ TEST_F(CtlFieldCommands, MetricsMarkAClockThatStopsAnsweringFailedInTimeAndRecov
     EXPECT_EQ(told.front(), "READY=1");
 }
 
-// Each clock is waited for on its own thread: two that stop answering are both failed within
-// one request's limit, not one after the other.
+// Clocks are waited for side by side: two silent ones fail within one request's limit.
 TEST_F(CtlFieldCommands, MetricsWaitForSeveralSilentClocksAtOnce) {
-    std::vector<VirtualClock*> clocks = {&backend.addClock({.serial = u"A"}),
-                                         &backend.addClock({.serial = u"B"})};
-    for (VirtualClock* clock : clocks)
-        clock->stall();
+    VirtualClock& a = backend.addClock({.serial = u"A"});
+    VirtualClock& b = backend.addClock({.serial = u"B"});
+    a.stall();
+    b.stall();
     time = CtlTime::real([] { return false; });
     const auto start = std::chrono::steady_clock::now();
     const Outcome once = run({"status", "--prometheus"});
-    const auto took = std::chrono::steady_clock::now() - start;
-    for (VirtualClock* clock : clocks)
-        clock->releaseStall();
-    for (const char* serial : {"A", "B"})
-        EXPECT_THAT(once.out, HasSubstr("{serial=\"" + std::string(serial) +
-                                        "\",reason=\"the clock did not answer"));
-    EXPECT_LT(took, 2 * kClockAnswerTimeout);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2 * kClockAnswerTimeout);
+    a.releaseStall();
+    b.releaseStall();
+    EXPECT_THAT(once.out, HasSubstr("up{serial=\"A\"} 0\ntarnwell_clock_up{serial=\"B\"} 0\n"));
 }
 
 TEST_F(CtlFieldCommands, OtherUsbIdsFromTheEnvironmentOrTheOptionAndTheirUdevRule) {
