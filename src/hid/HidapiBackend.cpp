@@ -10,19 +10,21 @@
 
 #include "device/ReportDescriptor.h"
 #include "device/WideText.h"
-#include "hid/HidapiDevice.h"
 #include "hid/HidapiSession.h"
 #ifdef __linux__
-#include "hid/HidrawDescriptor.h"
+#include "hid/HidrawDevice.h"
 #include "hid/UdevMonitor.h"
-#elif defined(_WIN32)
+#else
+#include "hid/HidapiDevice.h"
+#endif
+#ifdef _WIN32
 #include "hid/HidArrivalWatch.h"
 #endif
 
 #if defined(HID_API_VERSION) && HID_API_VERSION >= HID_API_MAKE_VERSION(0, 14, 0)
 #define TARNWELL_HIDAPI_HAS_REPORT_DESCRIPTOR 1
 #elif defined(__linux__)
-// The hidraw node gives the descriptor (HidrawDescriptor.h, included above).
+// The hidraw node gives the descriptor (HidrawDevice.h, included above).
 #elif defined(_WIN32)
 #include "hid/WindowsHidCaps.h"
 #else
@@ -40,30 +42,19 @@ struct EnumerationFree {
     void operator()(hid_device_info* list) const { hid_free_enumeration(list); }
 };
 
-#if defined(TARNWELL_HIDAPI_HAS_REPORT_DESCRIPTOR) || defined(__linux__)
-std::optional<std::vector<std::uint8_t>> readReportDescriptor(
-    [[maybe_unused]] hid_device* device, [[maybe_unused]] const std::string& path) {
-#ifdef TARNWELL_HIDAPI_HAS_REPORT_DESCRIPTOR
+#if defined(__linux__)
+// Clocks open through their hidraw nodes (HidrawDevice), which give the descriptor.
+#elif defined(TARNWELL_HIDAPI_HAS_REPORT_DESCRIPTOR)
+// All zero when the descriptor cannot be read or parsed: the device then takes no command and
+// its configuration reads as failed, rather than getting reports of a guessed length.
+ReportLengths reportLengths(hid_device* device, const std::string&) {
     std::vector<std::uint8_t> descriptor(HID_API_MAX_REPORT_DESCRIPTOR_SIZE);
     const int size = hid_get_report_descriptor(device, descriptor.data(), descriptor.size());
     if (size < 0) {
-        return std::nullopt;
-    }
-    descriptor.resize(static_cast<std::size_t>(size));
-    return descriptor;
-#else
-    return readHidrawReportDescriptor(path);
-#endif
-}
-
-// All zero when the descriptor cannot be read or parsed: the device then takes no command and
-// its configuration reads as failed, rather than getting reports of a guessed length.
-ReportLengths reportLengths(hid_device* device, const std::string& path) {
-    const auto descriptor = readReportDescriptor(device, path);
-    if (!descriptor) {
         return {};
     }
-    return parseReportDescriptor(*descriptor).lengths.value_or(ReportLengths{});
+    descriptor.resize(static_cast<std::size_t>(size));
+    return parseReportDescriptor(descriptor).lengths.value_or(ReportLengths{});
 }
 #else
 // Older hidapi on Windows: the HID class driver states the lengths, no descriptor needed.
@@ -179,11 +170,10 @@ OpenResult HidapiBackend::open(const std::string& path) {
         return OpenFailure::Other;
     }
 #ifdef __linux__
-    // hidapi 0.13 crashes when handed a node that is no hidraw device (/dev/null does it).
-    if (!readHidrawReportDescriptor(path)) {
-        return whyOpenFailed(path);
-    }
-#endif
+    if (std::unique_ptr<HidrawDevice> opened = HidrawDevice::open(session_, path))
+        return {std::move(opened)};
+    return whyOpenFailed(path);
+#else
     HidapiStateLock lock = lockHidapiProcessState();
     HidHandle featureHandle(hid_open_path(path.c_str()));
     HidHandle inputHandle(featureHandle ? hid_open_path(path.c_str()) : nullptr);
@@ -197,6 +187,7 @@ OpenResult HidapiBackend::open(const std::string& path) {
     const ReportLengths lengths = reportLengths(featureHandle.get(), path);
     return {std::make_unique<HidapiDevice>(session_, std::move(featureHandle),
                                            std::move(inputHandle), lengths)};
+#endif
 }
 
 }  // namespace tarnwell

@@ -32,14 +32,17 @@ std::optional<std::vector<std::uint8_t>> readHidrawReportDescriptor(const std::s
     if (node.get() < 0) {
         return std::nullopt;
     }
+    return readHidrawReportDescriptor(node.get());
+}
+
+std::optional<std::vector<std::uint8_t>> readHidrawReportDescriptor(int node) {
     int size = 0;
-    if (::ioctl(node.get(), HIDIOCGRDESCSIZE, &size) < 0 || size < 0 ||
-        size > HID_MAX_DESCRIPTOR_SIZE) {
+    if (::ioctl(node, HIDIOCGRDESCSIZE, &size) < 0 || size < 0 || size > HID_MAX_DESCRIPTOR_SIZE) {
         return std::nullopt;
     }
     hidraw_report_descriptor descriptor{};
     descriptor.size = static_cast<__u32>(size);
-    if (::ioctl(node.get(), HIDIOCGRDESC, &descriptor) < 0) {
+    if (::ioctl(node, HIDIOCGRDESC, &descriptor) < 0) {
         return std::nullopt;
     }
     return std::vector<std::uint8_t>(descriptor.value, descriptor.value + size);

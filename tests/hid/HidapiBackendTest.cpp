@@ -114,8 +114,8 @@ TEST(HidapiBackend, TwoThreadsMayListAndOpenAtOnce) {
     other.join();
 }
 
-// An open holds hidapi for as long as the kernel holds the open; a listing meanwhile gives the
-// last list instead of holding up the window's event loop.
+// An open (on Windows) or a string query holds hidapi, an open for as long as the kernel holds it;
+// a listing meanwhile gives the last list instead of holding up the window's event loop.
 TEST(HidapiBackend, ListingDoesNotWaitForAnOpenHoldingHidapi) {
     if (underWineWithoutHidapiNeeds())
         GTEST_SKIP() << "hidapi cannot start here";
