@@ -6,16 +6,11 @@
 #include <utility>
 
 #include "device/WideText.h"
+#include "hid/InputReportDrain.h"
 
 namespace tarnwell {
 
 namespace {
-
-// Input buffer when the descriptor declares no input report; hidraw cuts a read at the buffer.
-constexpr std::size_t kFallbackInputLength = 65;
-// Four times the kernel's queue: a device cannot refill it faster than this drains it, so the
-// bound only matters for a device that floods, and keeps the poll from spinning.
-constexpr int kMaxReportsDrainedPerRead = 256;
 
 using StringQuery = int (*)(hid_device*, wchar_t*, std::size_t);
 
@@ -54,26 +49,9 @@ std::optional<std::size_t> HidapiDevice::getFeatureReport(std::span<std::uint8_t
 }
 
 InputRead HidapiDevice::readNewestInputReport() {
-    // hidapi leaves out report ID 0 when the device numbers no reports; put it back so byte 0 is
-    // always the ID.
-    const std::size_t idBytes = lengths_.usesReportIds ? 0 : 1;
-    std::vector<std::uint8_t> buffer(std::max(lengths_.inputReportLength, kFallbackInputLength));
-    InputRead newest{InputReadStatus::NothingYet, {}};
-    // The kernel keeps the oldest reports when its queue fills, so read until it is empty.
-    for (int drained = 0; drained < kMaxReportsDrainedPerRead; ++drained) {
-        const int received = hid_read_timeout(inputHandle_.get(), buffer.data() + idBytes,
-                                              buffer.size() - idBytes, 0);
-        if (received < 0) {
-            return {InputReadStatus::Error, {}};
-        }
-        if (received == 0) {
-            break;
-        }
-        newest = {
-            InputReadStatus::Report,
-            {buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(idBytes) + received}};
-    }
-    return newest;
+    return drainNewestInputReport(lengths_, [this](std::span<std::uint8_t> buffer) {
+        return long{hid_read_timeout(inputHandle_.get(), buffer.data(), buffer.size(), 0)};
+    });
 }
 
 std::optional<std::u16string> HidapiDevice::manufacturer() {

@@ -13,22 +13,17 @@
 
 #include "device/WideText.h"
 #include "hid/HidrawDescriptor.h"
+#include "hid/InputReportDrain.h"
 
 namespace tarnwell {
 
 namespace {
 
-// Input buffer when the descriptor declares no input report; hidraw cuts a read at the buffer.
-constexpr std::size_t kFallbackInputLength = 65;
-// Four times the kernel's queue: a device cannot refill it faster than this drains it, so the
-// bound only matters for a device that floods, and keeps the poll from spinning.
-constexpr int kMaxReportsDrainedPerRead = 256;
 // hidapi's strings as a 256-character buffer holds them.
 constexpr std::size_t kLongestString = 255;
 
-// What a non-blocking read of one input report gave: bytes, 0 when none is queued, -1 on error.
 // A node whose device is gone says so at once, even with reports still queued.
-ssize_t readOneReport(int node, std::span<std::uint8_t> buffer) {
+long readOneReport(int node, std::span<std::uint8_t> buffer) {
     pollfd polled{node, POLLIN, 0};
     const int ready = ::poll(&polled, 1, 0);
     if (ready <= 0)
@@ -82,23 +77,8 @@ std::optional<std::size_t> HidrawDevice::getFeatureReport(std::span<std::uint8_t
 }
 
 InputRead HidrawDevice::readNewestInputReport() {
-    // Without numbered reports hidraw gives the report without its ID; put ID 0 back so byte 0
-    // is always the ID.
-    const std::size_t idBytes = lengths_.usesReportIds ? 0 : 1;
-    std::vector<std::uint8_t> buffer(std::max(lengths_.inputReportLength, kFallbackInputLength));
-    InputRead newest{InputReadStatus::NothingYet, {}};
-    // The kernel keeps the oldest reports when its queue fills, so read until it is empty.
-    for (int drained = 0; drained < kMaxReportsDrainedPerRead; ++drained) {
-        const ssize_t received = readOneReport(node_, std::span(buffer).subspan(idBytes));
-        if (received < 0)
-            return {InputReadStatus::Error, {}};
-        if (received == 0)
-            break;
-        newest = {
-            InputReadStatus::Report,
-            {buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(idBytes + received)}};
-    }
-    return newest;
+    return drainNewestInputReport(
+        lengths_, [this](std::span<std::uint8_t> buffer) { return readOneReport(node_, buffer); });
 }
 
 std::optional<std::u16string> HidrawDevice::manufacturer() {
