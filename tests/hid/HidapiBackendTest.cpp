@@ -14,6 +14,7 @@
 
 #include "device/FeatureReport.h"
 #include "hid/HidapiSession.h"
+#include "hid/InputReportDrain.h"
 #ifdef __linux__
 #include "hid/HidrawDescriptor.h"
 #include "hid/UdevMonitor.h"
@@ -129,6 +130,30 @@ TEST(HidapiBackend, ListingDoesNotWaitForAnOpenHoldingHidapi) {
     held.unlock();
     EXPECT_TRUE(prompt);
     EXPECT_EQ(listing.get(), before);
+}
+
+// The newest of the queued reports, with ID 0 put in front only where the device numbers none;
+// an error fails the read; a device that never stops sending is read a bounded number of times.
+TEST(InputReportDrain, GivesTheNewestReportOrTheFailure) {
+    std::vector<std::vector<std::uint8_t>> queued = {{1, 2}, {3, 4, 5}};
+    const auto fromQueue = [&queued](std::span<std::uint8_t> buffer) {
+        if (queued.empty())
+            return 0L;
+        std::ranges::copy(queued.front(), buffer.begin());
+        const long length = static_cast<long>(queued.front().size());
+        queued.erase(queued.begin());
+        return length;
+    };
+    using Bytes = std::vector<std::uint8_t>;
+    EXPECT_EQ(drainNewestInputReport({.inputReportLength = 9}, fromQueue).report,
+              (Bytes{0, 3, 4, 5}));
+    queued = {{7, 8}};
+    EXPECT_EQ(drainNewestInputReport({.usesReportIds = true}, fromQueue).report, (Bytes{7, 8}));
+    EXPECT_EQ(drainNewestInputReport({}, [](auto) { return -1L; }).status, InputReadStatus::Error);
+    int reads = 0;
+    const auto flood = [&reads](auto) { return ++reads, 1L; };
+    EXPECT_EQ(drainNewestInputReport({}, flood).status, InputReadStatus::Report);
+    EXPECT_EQ(reads, 256);
 }
 
 #ifdef __linux__

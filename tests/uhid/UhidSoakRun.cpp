@@ -535,17 +535,22 @@ void UhidSoakRun::awaitAgreement(SteadyClock::time_point change, Milliseconds bo
     figures_.slowestTextfileAgreement = std::max(figures_.slowestTextfileAgreement, textfileTook);
 }
 
+// While a request to a stalled clock is stuck, the kernel holds every open of a hidraw node, and
+// every request queued behind one: neither view can be expected to open a clock meanwhile.
+bool UhidSoakRun::anyClockStalled(SteadyClock::time_point now) const {
+    return std::ranges::any_of(clocks_,
+                               [now](const ClockMirror& c) { return c.plugged && c.stalled(now); });
+}
+
 // The clock the window has open must be there and show its status; with none open, none that
 // it could open may be waiting. A stalled clock looks like a quiet one until the window asks it.
 std::optional<std::string> UhidSoakRun::windowDisagreement(SteadyClock::time_point now) const {
     const std::string shown = window_->findChild<QComboBox*>("SerNo")->currentText().toStdString();
     const auto mirror = std::ranges::find(clocks_, shown, &ClockMirror::serial);
     if (!window_->deviceOpen()) {
-        const bool busyWithAStall = std::ranges::any_of(
-            clocks_, [now](const ClockMirror& c) { return c.plugged && c.stalled(now); });
         const auto waiting =
             std::ranges::find_if(clocks_, [now](const ClockMirror& c) { return c.answering(now); });
-        if (waiting == clocks_.end() || busyWithAStall)
+        if (waiting == clocks_.end() || anyClockStalled(now))
             return std::nullopt;
         return "no clock open while " + waiting->serial + " answers";
     }
@@ -567,7 +572,8 @@ std::optional<std::string> UhidSoakRun::windowDisagreement(SteadyClock::time_poi
            " bits " + std::to_string(mirror->statusBits);
 }
 
-// A clock that answers is up with its status; one that does not is never up.
+// A clock that answers is up with its status (or down while another is stalled); one that does
+// not is never up.
 std::optional<std::string> UhidSoakRun::textfileDisagreement(SteadyClock::time_point now) const {
     const TextfileSamples samples = readTextfile(textfile_);
     for (const ClockMirror& clock : clocks_) {
@@ -584,7 +590,7 @@ std::optional<std::string> UhidSoakRun::textfileDisagreement(SteadyClock::time_p
                 return clock.serial + " is up, but it does not answer";
             continue;
         }
-        if (onlyDenied && value("tarnwell_clock_up") != 1)
+        if ((onlyDenied || anyClockStalled(now)) && value("tarnwell_clock_up") != 1)
             continue;
         // Whoever reads the configuration next, tarnwell-ctl at its next round or the window,
         // gets the garbage; a failed round stays in the file until the one after it.

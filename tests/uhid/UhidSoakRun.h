@@ -110,6 +110,7 @@ private:
     void rig(const std::string& request);
     void pump(Milliseconds span);
     void awaitAgreement(SteadyClock::time_point change, Milliseconds bound = kAgreementBound);
+    bool anyClockStalled(SteadyClock::time_point now) const;
     std::optional<std::string> windowDisagreement(SteadyClock::time_point now) const;
     std::optional<std::string> textfileDisagreement(SteadyClock::time_point now) const;
     void checkCommands();
