@@ -35,9 +35,6 @@ namespace tarnwell {
 
 namespace {
 
-// Longer than a listing takes, shorter than an event loop may be held up.
-constexpr std::chrono::milliseconds kListingWait{100};
-
 struct EnumerationFree {
     void operator()(hid_device_info* list) const { hid_free_enumeration(list); }
 };
@@ -134,12 +131,7 @@ std::vector<HidDeviceInfo> HidapiBackend::enumerate(std::uint16_t vendorId,
     if (!session_) {
         return found;
     }
-    const std::pair ids{vendorId, productId};
-    HidapiStateLock lock = tryLockHidapiProcessState(kListingWait);
-    if (!lock) {
-        const std::lock_guard listed(listedMutex_);
-        return listed_[ids];
-    }
+    HidapiStateLock lock = lockHidapiProcessState();
     const std::unique_ptr<hid_device_info, EnumerationFree> list(
         hid_enumerate(vendorId, productId));
     lock.unlock();
@@ -160,8 +152,6 @@ std::vector<HidDeviceInfo> HidapiBackend::enumerate(std::uint16_t vendorId,
         }
         found.push_back(std::move(info));
     }
-    const std::lock_guard listed(listedMutex_);
-    listed_[ids] = found;
     return found;
 }
 

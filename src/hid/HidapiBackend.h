@@ -1,9 +1,6 @@
 #pragma once
 
-#include <map>
 #include <memory>
-#include <mutex>
-#include <utility>
 
 #include "device/HidBackend.h"
 
@@ -25,8 +22,6 @@ public:
     HidapiBackend();
     ~HidapiBackend() override;
 
-    // While a clock's open holds hidapi's process state past a short wait, the last listing of
-    // these ids: a caller that lists on its event loop is not held up, and lists again soon.
     std::vector<HidDeviceInfo> enumerate(std::uint16_t vendorId, std::uint16_t productId) override;
     [[nodiscard]] OpenResult open(const std::string& path) override;
     // On Linux and Windows the system announces clocks coming and going; elsewhere callers
@@ -38,8 +33,6 @@ public:
 private:
     std::shared_ptr<HidapiSession> session_;
     std::unique_ptr<HidChangeWatch> changes_;
-    std::mutex listedMutex_;
-    std::map<std::pair<std::uint16_t, std::uint16_t>, std::vector<HidDeviceInfo>> listed_;
 };
 
 }  // namespace tarnwell

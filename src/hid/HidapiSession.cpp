@@ -1,7 +1,6 @@
 #include "hid/HidapiSession.h"
 
 #include <mutex>
-#include <thread>
 
 namespace tarnwell {
 
@@ -17,18 +16,6 @@ bool initialised = false;
 
 HidapiStateLock lockHidapiProcessState() {
     return HidapiStateLock(processStateMutex);
-}
-
-// Tried again and again rather than a timed lock, which ThreadSanitizer does not see taken.
-HidapiStateLock tryLockHidapiProcessState(std::chrono::milliseconds wait) {
-    constexpr std::chrono::milliseconds kRetry{2};
-    const auto end = std::chrono::steady_clock::now() + wait;
-    HidapiStateLock lock(processStateMutex, std::try_to_lock);
-    while (!lock && std::chrono::steady_clock::now() < end) {
-        std::this_thread::sleep_for(kRetry);
-        lock.try_lock();
-    }
-    return lock;
 }
 
 std::shared_ptr<HidapiSession> HidapiSession::acquire() {

@@ -27,9 +27,6 @@ private:
 // this. (A clock's open runs on a thread of its own while another thread lists the clocks.)
 using HidapiStateLock = std::unique_lock<std::mutex>;
 [[nodiscard]] HidapiStateLock lockHidapiProcessState();
-// The same, waiting no longer than `wait`: an open holds it for as long as the kernel holds the
-// open, which is while any request to a hidraw node is stuck. Not locked when the time is up.
-[[nodiscard]] HidapiStateLock tryLockHidapiProcessState(std::chrono::milliseconds wait);
 
 struct HidDeviceCloser {
     void operator()(hid_device* device) const { hid_close(device); }
