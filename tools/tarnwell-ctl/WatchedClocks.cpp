@@ -63,7 +63,7 @@ void WatchedClocks::relist() {
     }
 }
 
-bool WatchedClocks::read(Watched& clock, ClockMetrics& metrics,
+void WatchedClocks::read(Watched& clock, ClockMetrics& metrics,
                          std::chrono::milliseconds statusWait) {
     std::optional<DeviceConfiguration> configuration;
     StepResult failed = clock.session->readConfiguration(configuration, {});
@@ -80,13 +80,12 @@ bool WatchedClocks::read(Watched& clock, ClockMetrics& metrics,
     }
     if (failed) {
         clock.failure = failed->reason;
-        return false;
+        return;
     }
     metrics.status = *clock.status;
     metrics.firmware = firmwareText(clock.info.releaseNumber);
     metrics.out1Hz = output1Frequency(pllValuesOf(configuration->pll));
     metrics.referenceHz = configuration->pll.gps;
-    return true;
 }
 
 std::vector<ClockMetrics> WatchedClocks::look(std::chrono::milliseconds statusWait) {
@@ -94,10 +93,7 @@ std::vector<ClockMetrics> WatchedClocks::look(std::chrono::milliseconds statusWa
     if (!stuck())
         relist();
     std::vector<ClockMetrics> metrics(clocks_.size());
-    std::vector<char> answered(clocks_.size(), 0);
-    const auto readOne = [&](std::size_t i) {
-        answered[i] = read(clocks_[i], metrics[i], statusWait);
-    };
+    const auto readOne = [&](std::size_t i) { read(clocks_[i], metrics[i], statusWait); };
     std::vector<std::size_t> open;
     for (std::size_t i = 0; i < clocks_.size(); ++i) {
         if (clocks_[i].session)
@@ -115,7 +111,8 @@ std::vector<ClockMetrics> WatchedClocks::look(std::chrono::milliseconds statusWa
     for (std::size_t i = 0; i < clocks_.size(); ++i) {
         Watched& clock = clocks_[i];
         metrics[i].serial = labelOf(clock.info);
-        if (clock.session && !answered[i])
+        // An open clock has a failure only when this read failed.
+        if (clock.session && clock.failure)
             drop(clock);
         else if (!clock.session && !clock.failure)
             clock.failure = "not opened while a request to a clock is stuck in the kernel";

@@ -40,9 +40,9 @@ private:
     // Lists the clocks again and opens those not open.
     void relist();
     void drop(Watched& clock);
-    // False, with the failure in clock, when the clock could not be read; touches only clock
-    // and metrics, so clocks may be read side by side.
-    bool read(Watched& clock, ClockMetrics& metrics, std::chrono::milliseconds statusWait);
+    // A clock that could not be read gets its failure. Touches only clock and metrics, so clocks
+    // may be read side by side.
+    void read(Watched& clock, ClockMetrics& metrics, std::chrono::milliseconds statusWait);
 
     HidBackend& backend_;
     const UsbIdList& ids_;
