@@ -1,7 +1,5 @@
 #include "ClockRig.h"
 
-#include <poll.h>
-
 #include <algorithm>
 
 namespace tarnwell::uhidclock {
@@ -123,6 +121,15 @@ std::optional<std::chrono::steady_clock::time_point> ClockRig::resumeStallsDue()
     return next;
 }
 
+std::vector<pollfd> ClockRig::kernelEvents() const {
+    std::vector<pollfd> watched;
+    for (const auto& clock : clocks_) {
+        if (clock->plugged())
+            watched.push_back({clock->fd(), POLLIN, 0});
+    }
+    return watched;
+}
+
 void ClockRig::handleEvent(int fd) {
     for (const auto& clock : clocks_) {
         if (clock->fd() == fd)
@@ -134,11 +141,7 @@ void ClockRig::answerUntil(const std::function<bool()>& done) {
     constexpr int kLookMs = 5;
     while (!done()) {
         resumeStallsDue();
-        std::vector<pollfd> watched;
-        for (const auto& clock : clocks_) {
-            if (clock->plugged())
-                watched.push_back({clock->fd(), POLLIN, 0});
-        }
+        std::vector<pollfd> watched = kernelEvents();
         if (::poll(watched.data(), watched.size(), kLookMs) <= 0)
             continue;
         for (const pollfd& polled : watched) {

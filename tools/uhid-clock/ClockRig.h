@@ -1,5 +1,7 @@
 #pragma once
 
+#include <poll.h>
+
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -25,6 +27,8 @@ public:
 
     const std::vector<std::unique_ptr<UhidClock>>& clocks() const { return clocks_; }
     void sendInputReports();
+    // What to poll for the kernel's events: the plugged clocks' descriptors.
+    std::vector<pollfd> kernelEvents() const;
     // Answers the kernel's event on this descriptor, which one of the clocks has.
     void handleEvent(int fd);
     // Ends the timed stalls that are over; the earliest end still to come, if any.

@@ -76,12 +76,7 @@ void serve(ClockRig& rig, ControlServer& server, std::chrono::milliseconds input
             nextInput = now + inputInterval;
         }
 
-        std::vector<pollfd> watched;
-        for (const auto& clock : rig.clocks()) {
-            if (clock->plugged()) {
-                watched.push_back({clock->fd(), POLLIN, 0});
-            }
-        }
+        std::vector<pollfd> watched = rig.kernelEvents();
         const std::size_t firstControlFd = watched.size();
         for (const int fd : server.fds()) {
             watched.push_back({fd, POLLIN, 0});
