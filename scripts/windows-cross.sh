@@ -95,8 +95,8 @@ fi
 echo "windows-cross: tarnwell-plan.exe under Wine: $plan"
 
 # A test that hangs under Wine fails after ten minutes and runs once more, instead of holding the
-# run: one window test once hung there (its open of a simulated clock never came back), not seen
-# natively and not reproduced.
+# run. (Window tests once hung there: a thread started for a clock's open at times never ran, until
+# every such call went to threads that never end, src/device/SpareThreads.h.)
 ctest --test-dir "$build/tarnwell" --output-on-failure -j "$(nproc)" --timeout 600 \
     --repeat after-timeout:2
 scripts/windows-installer-check.sh "$build"

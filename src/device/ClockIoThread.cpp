@@ -3,11 +3,18 @@
 #include <deque>
 #include <utility>
 
+#include "device/SpareThreads.h"
+
 namespace tarnwell {
 
 bool PendingCall::done() const {
     const std::lock_guard lock(mutex_);
     return done_;
+}
+
+void PendingCall::wait() const {
+    std::unique_lock lock(mutex_);
+    finished_.wait(lock, [this] { return done_; });
 }
 
 bool PendingCall::waitFor(std::chrono::steady_clock::duration span) const {
@@ -44,7 +51,7 @@ void PendingCall::finish() {
     finished_.notify_all();
 }
 
-// Shared by the owner and the thread, which may outlive the owner.
+// Shared by the owner and the thread, which may go on after the owner.
 struct ClockIoThread::Queue {
     struct Job {
         std::function<void(HidDevice&)> call;
@@ -56,7 +63,6 @@ struct ClockIoThread::Queue {
     bool stopping = false;
     bool busy = false;
     std::unique_ptr<HidDevice> device;
-    std::thread thread;
     const std::shared_ptr<PendingCall> closed = std::make_shared<PendingCall>();
 
     void run() {
@@ -89,7 +95,7 @@ struct ClockIoThread::Queue {
 ClockIoThread::ClockIoThread(std::unique_ptr<HidDevice> device)
     : queue_(std::make_shared<Queue>()) {
     queue_->device = std::move(device);
-    queue_->thread = std::thread([queue = queue_] { queue->run(); });
+    runOnSpareThread([queue = queue_] { queue->run(); });
 }
 
 ClockIoThread::~ClockIoThread() {
@@ -97,13 +103,11 @@ ClockIoThread::~ClockIoThread() {
     queue_->stopping = true;
     queue_->jobs.clear();
     queue_->changed.notify_all();
-    // A thread in a call cannot be interrupted; one that is not closes the device and ends at once.
+    // A thread in a call cannot be interrupted; one that is not closes the device at once.
     const bool wait = !queue_->busy && !closeInBackground_;
     lock.unlock();
     if (wait)
-        queue_->thread.join();
-    else
-        queue_->thread.detach();
+        queue_->closed->wait();
 }
 
 std::shared_ptr<PendingCall> ClockIoThread::closed() const {
@@ -112,10 +116,10 @@ std::shared_ptr<PendingCall> ClockIoThread::closed() const {
 
 std::shared_ptr<PendingCall> ClockIoThread::runAlone(std::function<void()> call) {
     auto pending = std::make_shared<PendingCall>();
-    std::thread([pending, call = std::move(call)] {
+    runOnSpareThread([pending, call = std::move(call)] {
         call();
         pending->finish();
-    }).detach();
+    });
     return pending;
 }
 

@@ -17,6 +17,7 @@ namespace tarnwell {
 class PendingCall {
 public:
     bool done() const;
+    void wait() const;
     // True when the call returned before the time was up.
     bool waitFor(std::chrono::steady_clock::duration span) const;
     // Called once, on the I/O thread and holding no lock, when the call returns; at once (on this
@@ -36,14 +37,15 @@ private:
     std::optional<std::thread::id> notifying_;
 };
 
-// Runs the calls to one opened clock, in the order they were posted, on a thread of its own, so a
-// clock that does not answer blocks that thread rather than its caller. A call blocked in the
-// kernel cannot be interrupted: the device stays open until it returns.
+// Runs the calls to one opened clock, in the order they were posted, on a thread of its own (a
+// spare one, see SpareThreads.h), so a clock that does not answer blocks that thread rather than
+// its caller. A call blocked in the kernel cannot be interrupted: the device stays open until it
+// returns.
 class ClockIoThread {
 public:
     explicit ClockIoThread(std::unique_ptr<HidDevice> device);
-    // Never waits for a call that is stuck: the thread closes the device and ends once the call
-    // returns. Calls not started yet are dropped.
+    // Never waits for a call that is stuck: the thread closes the device once the call returns.
+    // Calls not started yet are dropped.
     ~ClockIoThread();
     ClockIoThread(const ClockIoThread&) = delete;
     ClockIoThread& operator=(const ClockIoThread&) = delete;
@@ -54,8 +56,8 @@ public:
     // Done once the thread has closed the device.
     std::shared_ptr<PendingCall> closed() const;
 
-    // Runs one call on a thread of its own, which ends with it: for a call that may block in the
-    // kernel before there is a device, such as opening one.
+    // Runs one call on a thread of its own: for a call that may block in the kernel before there
+    // is a device, such as opening one.
     static std::shared_ptr<PendingCall> runAlone(std::function<void()> call);
 
 private:

@@ -7,6 +7,7 @@
 #include <future>
 #include <vector>
 
+#include "device/SpareThreads.h"
 #include "device/TimedDevice.h"
 
 namespace tarnwell {
@@ -164,6 +165,30 @@ TEST(TimedDevice, AnAnswerTooLateFailsTheRequestAndNeverReachesTheCaller) {
     EXPECT_EQ(buffer, std::vector<std::uint8_t>(4, 0));
     const std::lock_guard lock(side->mutex);
     EXPECT_TRUE(side->sent.empty());
+}
+
+// A call that blocks holds its thread and the next one gets another; a thread whose call has
+// returned takes the next, rather than a new thread starting (and ending) for every call.
+TEST(SpareThreads, ABlockedCallHoldsItsThreadAndAFreeThreadTakesTheNextCall) {
+    std::promise<void> release;
+    std::promise<void> blockedStarted;
+    runOnSpareThread([&blockedStarted, released = release.get_future().share()] {
+        blockedStarted.set_value();
+        released.wait();
+    });
+    ASSERT_EQ(blockedStarted.get_future().wait_for(2s), std::future_status::ready);
+
+    static thread_local int callsOnThisThread = 0;
+    bool threadTookASecondCall = false;
+    for (int i = 0; i < 1000 && !threadTookASecondCall; ++i) {
+        std::promise<int> calls;
+        runOnSpareThread([&calls] { calls.set_value(++callsOnThisThread); });
+        std::future<int> ran = calls.get_future();
+        ASSERT_EQ(ran.wait_for(2s), std::future_status::ready) << "the blocked call held it up";
+        threadTookASecondCall = ran.get() > 1;
+    }
+    EXPECT_TRUE(threadTookASecondCall);
+    release.set_value();
 }
 
 }  // namespace

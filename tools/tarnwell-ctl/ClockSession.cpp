@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 #include "ArgumentNumbers.h"
 #include "ClockStrings.h"
 #include "OpenFailureText.h"
 #include "TerminalText.h"
+#include "device/SpareThreads.h"
 #include "readback/IdentityText.h"
 
 namespace tarnwell::ctl {
@@ -171,9 +171,8 @@ StepResult ClockSession::open(const HidDeviceInfo& info) {
         "cannot open clock " + terminalText(serial_.empty() ? info.path : utf8FromLatin1(serial_));
     // On Linux an open waits while any request to a hidraw node is stuck, whoever made it.
     auto pending = std::make_shared<PendingOpen>();
-    std::thread([pending, &backend = backend_, path = info.path] {
-        pending->run(backend, path);
-    }).detach();
+    runOnSpareThread(
+        [pending, &backend = backend_, path = info.path] { pending->run(backend, path); });
     if (!waitInTime(
             [&pending](std::chrono::milliseconds span) { return pending->waitFor(span); })) {
         pending->abandon();

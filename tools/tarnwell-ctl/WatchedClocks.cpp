@@ -1,9 +1,10 @@
 #include "WatchedClocks.h"
 
 #include <algorithm>
-#include <thread>
+#include <memory>
 
 #include "ClockStrings.h"
+#include "device/ClockIoThread.h"
 #include "planning/PllModel.h"
 #include "readback/IdentityText.h"
 
@@ -104,9 +105,11 @@ std::vector<ClockMetrics> WatchedClocks::look(std::chrono::milliseconds statusWa
     if (open.size() == 1) {
         readOne(open.front());
     } else {
-        std::vector<std::jthread> readers;
+        std::vector<std::shared_ptr<PendingCall>> reads;
         for (const std::size_t i : open)
-            readers.emplace_back(readOne, i);
+            reads.push_back(ClockIoThread::runAlone([&readOne, i] { readOne(i); }));
+        for (const auto& read : reads)
+            read->wait();
     }
     for (std::size_t i = 0; i < clocks_.size(); ++i) {
         Watched& clock = clocks_[i];
