@@ -23,8 +23,11 @@ namespace tarnwell::uhidsoak {
 using SteadyClock = std::chrono::steady_clock;
 using Milliseconds = std::chrono::milliseconds;
 
-// How soon after a change the window and the textfile must show it.
+// How soon after a change the window must show it; the textfile may take a second more. It is
+// written at tarnwell-ctl's rounds, and after a stall its reopen of a clock waits for the stuck
+// request to return, then lists, opens and reads: up to 2.06 s in this VM on a busy host.
 inline constexpr Milliseconds kAgreementBound{2000};
+inline constexpr Milliseconds kTextfileLagAllowed{1000};
 
 // What a run did and saw, for the report at its end.
 struct UhidSoakFigures {
