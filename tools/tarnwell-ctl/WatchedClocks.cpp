@@ -106,10 +106,20 @@ std::vector<ClockMetrics> WatchedClocks::look(std::chrono::milliseconds statusWa
         readOne(open.front());
     } else {
         std::vector<std::shared_ptr<PendingCall>> reads;
-        for (const std::size_t i : open)
-            reads.push_back(ClockIoThread::runAlone([&readOne, i] { readOne(i); }));
-        for (const auto& read : reads)
-            read->wait();
+        const auto waitForReads = [&reads] {
+            for (const auto& read : reads)
+                read->wait();
+        };
+        try {
+            for (const std::size_t i : open)
+                reads.push_back(ClockIoThread::runAlone([&readOne, i] { readOne(i); }));
+        } catch (...) {
+            // The reads under way use this frame: failing to start the next one must not pull it
+            // from under them.
+            waitForReads();
+            throw;
+        }
+        waitForReads();
     }
     for (std::size_t i = 0; i < clocks_.size(); ++i) {
         Watched& clock = clocks_[i];
